@@ -1,0 +1,10 @@
+#include "platform/PlatformDescription.h"
+
+#include "platform/PrivateTempFolder.h"
+
+#include <QCoreApplication>
+
+PlatformDescription PlatformDescription::native() {
+    return {QLatin1Char('/'), QString(), QCoreApplication::applicationDirPath(),
+            PrivateTempFolder::path()};
+}

@@ -1,0 +1,64 @@
+#include "platform/PrivateTempFolder.h"
+
+#include <QByteArray>
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace PrivateTempFolder {
+
+namespace {
+
+bool fail(QString* error, const QString& text) {
+    if (error) {
+        *error = text;
+    }
+    return false;
+}
+
+}  // namespace
+
+QString path() {
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty()) {
+        struct stat st {};
+        if (::stat(runtime.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+            st.st_uid == ::getuid()) {
+            return QFile::decodeName(runtime) + QStringLiteral("/vordana");
+        }
+    }
+    return QStringLiteral("/tmp/vordana-%1").arg(::getuid());
+}
+
+bool ensureAt(const QString& folder, QString* error) {
+    const QByteArray native = QFile::encodeName(folder);
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
+        return fail(error, QStringLiteral("cannot create %1: %2")
+                               .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    // lstat, not stat: a symbolic link planted under our name must not be followed.
+    struct stat st {};
+    if (::lstat(native.constData(), &st) != 0) {
+        return fail(error, QStringLiteral("cannot inspect %1").arg(folder));
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        return fail(error, QStringLiteral("%1 is not a folder").arg(folder));
+    }
+    if (st.st_uid != ::getuid()) {
+        return fail(error, QStringLiteral("%1 belongs to another user").arg(folder));
+    }
+    if ((st.st_mode & 0077) != 0 && ::chmod(native.constData(), 0700) != 0) {
+        return fail(error, QStringLiteral("cannot make %1 private").arg(folder));
+    }
+    return true;
+}
+
+QString ensure(QString* error) {
+    const QString folder = path();
+    return ensureAt(folder, error) ? folder : QString();
+}
+
+}  // namespace PrivateTempFolder

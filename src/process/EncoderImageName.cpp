@@ -1,0 +1,6 @@
+#include "process/EncoderImageName.h"
+
+QString& EncoderImageName() {
+    static QString name;
+    return name;
+}

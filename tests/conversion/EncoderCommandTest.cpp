@@ -1,0 +1,393 @@
+#include "conversion/EncoderCommand.h"
+
+#include "process/CommandLineText.h"
+
+#include <gtest/gtest.h>
+
+#include <QSet>
+#include <ostream>
+
+[[maybe_unused]] static void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
+[[maybe_unused]] static void PrintTo(const QStringList& list, std::ostream* os) {
+    *os << '[';
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        *os << (i == 0 ? "" : ", ") << '"' << list.at(i).toStdString() << '"';
+    }
+    *os << ']';
+}
+
+namespace {
+
+QString u(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+QStringList argv(std::initializer_list<const char*> items) {
+    QStringList list;
+    for (const char* item : items) {
+        list << u(item);
+    }
+    return list;
+}
+
+EncoderSettings windowsSettings() {
+    EncoderSettings settings;
+    settings.bitRate = u("128");
+    settings.sampleRate = u("44100");
+    settings.channelIndex = 1;
+    settings.videoBitRate = u("800");
+    settings.frameRate = u("25");
+    settings.outputFolder = u("E:\\out\\");
+    return settings;
+}
+
+// This machine's layout, spelled out so the tests do not depend on where they run.
+PlatformDescription nativePlatform(const QString& programFolder = u("/opt/vordana")) {
+    return {QLatin1Char('/'), QString(), programFolder, u("/run/user/1000/vordana")};
+}
+
+EncoderSettings nativeSettings() {
+    EncoderSettings settings = windowsSettings();
+    settings.outputFolder = u("/home/me/out put/");
+    return settings;
+}
+
+const QTime kAt953(9, 5, 3);
+
+TEST(EncoderCommandTest, Mp3CommandMatchesTheWindowsInstallationByteForByte) {
+    EncoderSettings settings = windowsSettings();
+    settings.formatIndex = 8;
+    const EncoderCommand command = BuildEncoderCommand(settings, u("E:\\music\\a b.ape"), kAt953,
+                                                       PlatformDescription::windows(u("D:\\app")));
+
+    EXPECT_EQ(command.commandLine,
+              u("D:\\app\\data\\coder.exe -i \"E:\\music\\a b.ape\" -y -vn -ar 44100 -ab 128k "
+                "-ac 2 \"E:\\out\\a b_953.mp3\""));
+    EXPECT_EQ(command.runner, RunnerChoice::objffmpeg);
+    EXPECT_EQ(command.imageName, u("coder.exe"));
+    EXPECT_EQ(command.outputPath, u("E:\\out\\a b_953.mp3"));
+    EXPECT_TRUE(command.writesFinalFile);
+}
+
+struct FormatCase {
+    int formatIndex;
+    RunnerChoice runner;
+    const char* imageName;
+    const char* commandLine;
+    const char* outputPath;
+    bool writesFinalFile;
+};
+
+TEST(EncoderCommandTest, EveryFormatPositionBuildsItsTemplate) {
+    const char* intermediate =
+        "D:\\app\\data\\conv.exe \"E:\\music\\live.2010.ape\" -oac mp3lame -lameopts preset=320 "
+        "-ovc lavc -lavcopts vcodec=mpeg4:vbitrate=1200 -of avi -o c:\\tmp\\tmp.mp4";
+    const FormatCase cases[] = {
+        {0, RunnerChoice::objDOS, "conv.exe", intermediate, "c:\\tmp\\tmp.mp4", false},
+        {1, RunnerChoice::objDOS, "conv.exe", intermediate, "c:\\tmp\\tmp.mp4", false},
+        {2, RunnerChoice::objDOS, "conv.exe",
+         "D:\\app\\data\\conv.exe \"E:\\music\\live.2010.ape\" -oac lavc -lavcopts "
+         "acodec=mp2:abitrate=128 -ovc lavc -lavcopts vcodec=mpeg1video:vbitrate=800:vpass=1 "
+         "-ofps 25 -of lavf -lavfopts format=yuv4mpeg -o \"E:\\out\\live-143059.mpg\"",
+         "E:\\out\\live-143059.mpg", true},
+        {3, RunnerChoice::objDOS, "conv.exe",
+         "D:\\app\\data\\conv.exe \"E:\\music\\live.2010.ape\" -oac lavc -lavcopts "
+         "acodec=mp2:abitrate=128 -ovc lavc -lavcopts vcodec=mpeg1video:vbitrate=800:vpass=1 "
+         "-ofps 25 -of lavf -lavfopts format=yuv4mpeg -o \"E:\\out\\live-143059.avi\"",
+         "E:\\out\\live-143059.avi", true},
+        {4, RunnerChoice::objDOS, "conv.exe",
+         "D:\\app\\data\\conv.exe \"E:\\music\\live.2010.ape\" -oac mp3lame -lameopts preset=128 "
+         "-ovc lavc -lavcopts vcodec=mpeg4:vbitrate=800 -of avi -o \"E:\\out\\live-143059.mp4\"",
+         "E:\\out\\live-143059.mp4", true},
+        {5, RunnerChoice::objDOS, "conv.exe", intermediate, "c:\\tmp\\tmp.mp4", false},
+        {6, RunnerChoice::objDOS, "conv.exe", intermediate, "c:\\tmp\\tmp.mp4", false},
+        {7, RunnerChoice::objDOS, "conv.exe", intermediate, "c:\\tmp\\tmp.mp4", false},
+        {8, RunnerChoice::objffmpeg, "coder.exe",
+         "D:\\app\\data\\coder.exe -i \"E:\\music\\live.2010.ape\" -y -vn -ar 44100 -ab 128k "
+         "-ac 1 \"E:\\out\\live_143059.mp3\"",
+         "E:\\out\\live_143059.mp3", true},
+    };
+    for (const FormatCase& c : cases) {
+        SCOPED_TRACE(c.formatIndex);
+        EncoderSettings settings = windowsSettings();
+        settings.formatIndex = c.formatIndex;
+        settings.channelIndex = 0;  // mono: the encoder is told one channel
+        const EncoderCommand command =
+            BuildEncoderCommand(settings, u("E:\\music\\live.2010.ape"), QTime(14, 30, 59),
+                                PlatformDescription::windows(u("D:\\app")));
+        EXPECT_EQ(command.commandLine, u(c.commandLine));
+        EXPECT_EQ(command.runner, c.runner);
+        EXPECT_EQ(command.imageName, u(c.imageName));
+        EXPECT_EQ(command.outputPath, u(c.outputPath));
+        EXPECT_EQ(command.writesFinalFile, c.writesFinalFile);
+    }
+}
+
+TEST(EncoderCommandTest, NativeBuildUsesThePlatformsSeparatorAndImageNames) {
+    EncoderSettings settings = nativeSettings();
+    settings.formatIndex = 8;
+    const EncoderCommand mp3 =
+        BuildEncoderCommand(settings, u("/home/me/a.ape"), kAt953, nativePlatform());
+    EXPECT_EQ(mp3.commandLine, u("/opt/vordana/data/coder -i \"/home/me/a.ape\" -y -vn -ar 44100 "
+                                 "-ab 128k -ac 2 \"/home/me/out put/a_953.mp3\""));
+    EXPECT_EQ(mp3.imageName, u("coder"));
+
+    settings.formatIndex = 0;
+    const EncoderCommand video =
+        BuildEncoderCommand(settings, u("/home/me/a.ape"), kAt953, nativePlatform());
+    EXPECT_EQ(video.commandLine,
+              u("/opt/vordana/data/conv \"/home/me/a.ape\" -oac mp3lame -lameopts preset=320 -ovc "
+                "lavc -lavcopts vcodec=mpeg4:vbitrate=1200 -of avi -o "
+                "/run/user/1000/vordana/tmp.mp4"));
+    EXPECT_EQ(video.imageName, u("conv"));
+    EXPECT_EQ(video.outputPath, u("/run/user/1000/vordana/tmp.mp4"));
+}
+
+TEST(EncoderCommandTest, IntermediateFileIsQuotedOnlyWhenItWouldSplit) {
+    EncoderSettings settings = nativeSettings();
+    settings.formatIndex = 6;
+    const struct {
+        const char* temporaryFolder;
+        const char* lastArgumentText;  // how the intermediate ends the command line
+        const char* intermediate;      // what the encoder receives
+    } cases[] = {
+        {"/tmp/vordana-1000", " -o /tmp/vordana-1000/tmp.mp4", "/tmp/vordana-1000/tmp.mp4"},
+        {"/tmp/my scratch", " -o \"/tmp/my scratch/tmp.mp4\"", "/tmp/my scratch/tmp.mp4"},
+        {"/tmp/tab\there", " -o \"/tmp/tab\there/tmp.mp4\"", "/tmp/tab\there/tmp.mp4"},
+        {"/tmp/q\"x", " -o \"/tmp/q\\\"x/tmp.mp4\"", "/tmp/q\"x/tmp.mp4"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.temporaryFolder);
+        PlatformDescription platform = nativePlatform();
+        platform.temporaryFolder = u(c.temporaryFolder);
+        const EncoderCommand command =
+            BuildEncoderCommand(settings, u("/home/me/a.ape"), kAt953, platform);
+        EXPECT_TRUE(command.commandLine.endsWith(u(c.lastArgumentText)))
+            << command.commandLine.toStdString();
+        EXPECT_EQ(command.outputPath, u(c.intermediate));
+
+        const auto split = CommandLineText::splitCommandLine(
+            command.commandLine, [](const QString& p) { return p == u("/opt/vordana/data/conv"); });
+        ASSERT_TRUE(split.has_value());
+        ASSERT_FALSE(split->arguments.isEmpty());
+        EXPECT_EQ(split->arguments.last(), u(c.intermediate));
+    }
+}
+
+TEST(EncoderCommandTest, OutOfRangeFormatGivesNoCommand) {
+    for (const int formatIndex : {-1, 9}) {
+        SCOPED_TRACE(formatIndex);
+        EncoderSettings settings = nativeSettings();
+        settings.formatIndex = formatIndex;
+        const EncoderCommand command =
+            BuildEncoderCommand(settings, u("/home/me/a.ape"), kAt953, nativePlatform());
+        EXPECT_TRUE(command.commandLine.isEmpty()) << command.commandLine.toStdString();
+        EXPECT_FALSE(command.writesFinalFile);
+    }
+}
+
+struct RoundTripCase {
+    const char* input;
+    const char* output;
+};
+
+// Whatever the file is called, the encoder must receive exactly the input and output paths:
+// a quote in a Linux file name must not end the argument and smuggle in options.
+TEST(EncoderCommandTest, PathsSplitBackToExactlyTheFilesNamed) {
+    const RoundTripCase cases[] = {
+        {"/home/me/My Music/a  b.ape", "/home/me/out put/a  b_953.mp3"},
+        {"/home/me/live.2010.final.ape", "/home/me/out put/live_953.mp3"},
+        {"/home/me/音乐/月亮代表我的心.ape", "/home/me/out put/月亮代表我的心_953.mp3"},
+        {"/home/me/say \"hi\" -y.ape", "/home/me/out put/say \"hi\" -y_953.mp3"},
+        {"/home/me/x\" -f null \"y.ape", "/home/me/out put/x\" -f null \"y_953.mp3"},
+        {"/home/me/one\\\"q.ape", "/home/me/out put/one\\\"q_953.mp3"},
+        {"/home/me/two\\\\\"q.ape", "/home/me/out put/two\\\\\"q_953.mp3"},
+        {"/home/me/ends\\", "/home/me/out put/ends\\_953.mp3"},
+        {"/home/me/tab\tname.ape", "/home/me/out put/tab\tname_953.mp3"},
+    };
+    const auto isCoder = [](const QString& p) { return p == u("/opt/vordana/data/coder"); };
+    for (const RoundTripCase& c : cases) {
+        SCOPED_TRACE(c.input);
+        EncoderSettings settings = nativeSettings();
+        settings.formatIndex = 8;
+        const EncoderCommand command =
+            BuildEncoderCommand(settings, u(c.input), kAt953, nativePlatform());
+        EXPECT_EQ(command.outputPath, u(c.output));
+
+        const auto split = CommandLineText::splitCommandLine(command.commandLine, isCoder);
+        ASSERT_TRUE(split.has_value()) << command.commandLine.toStdString();
+        EXPECT_EQ(split->program, u("/opt/vordana/data/coder"));
+        EXPECT_EQ(split->arguments, argv({"-i", c.input, "-y", "-vn", "-ar", "44100", "-ab", "128k",
+                                          "-ac", "2", c.output}));
+    }
+}
+
+TEST(EncoderCommandTest, VideoCommandsSplitBackToExactlyTheFilesNamed) {
+    const char* input = "/home/me/say \"hi\\\".ape";
+    const auto isConv = [](const QString& p) { return p == u("/opt/vordana/data/conv"); };
+    const struct {
+        int formatIndex;
+        QStringList arguments;
+    } cases[] = {
+        {2,
+         argv({input, "-oac", "lavc", "-lavcopts", "acodec=mp2:abitrate=128", "-ovc", "lavc",
+               "-lavcopts", "vcodec=mpeg1video:vbitrate=800:vpass=1", "-ofps", "25", "-of", "lavf",
+               "-lavfopts", "format=yuv4mpeg", "-o", "/home/me/out put/say \"hi\\\"-953.mpg"})},
+        {4, argv({input, "-oac", "mp3lame", "-lameopts", "preset=128", "-ovc", "lavc", "-lavcopts",
+                  "vcodec=mpeg4:vbitrate=800", "-of", "avi", "-o",
+                  "/home/me/out put/say \"hi\\\"-953.mp4"})},
+        {7, argv({input, "-oac", "mp3lame", "-lameopts", "preset=320", "-ovc", "lavc", "-lavcopts",
+                  "vcodec=mpeg4:vbitrate=1200", "-of", "avi", "-o",
+                  "/run/user/1000/vordana/tmp.mp4"})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.formatIndex);
+        EncoderSettings settings = nativeSettings();
+        settings.formatIndex = c.formatIndex;
+        const EncoderCommand command =
+            BuildEncoderCommand(settings, u(input), kAt953, nativePlatform());
+        const auto split = CommandLineText::splitCommandLine(command.commandLine, isConv);
+        ASSERT_TRUE(split.has_value()) << command.commandLine.toStdString();
+        EXPECT_EQ(split->program, u("/opt/vordana/data/conv"));
+        EXPECT_EQ(split->arguments, c.arguments);
+    }
+}
+
+TEST(EncoderCommandTest, ProgramFolderWithBlanksStaysUnquotedAtTheHead) {
+    EncoderSettings settings = windowsSettings();
+    settings.formatIndex = 8;
+    const EncoderCommand windows =
+        BuildEncoderCommand(settings, u("E:\\music\\a b.ape"), kAt953,
+                            PlatformDescription::windows(u("C:\\Program Files\\Vordana")));
+    EXPECT_TRUE(windows.commandLine.startsWith(
+        u("C:\\Program Files\\Vordana\\data\\coder.exe -i \"E:\\music\\a b.ape\" ")))
+        << windows.commandLine.toStdString();
+
+    settings = nativeSettings();
+    settings.formatIndex = 8;
+    const QString coder = u("/opt/my apps/vor dana/data/coder");
+    const EncoderCommand native = BuildEncoderCommand(settings, u("/home/me/a b.ape"), kAt953,
+                                                      nativePlatform(u("/opt/my apps/vor dana")));
+    EXPECT_TRUE(native.commandLine.startsWith(coder + u(" -i ")))
+        << native.commandLine.toStdString();
+
+    // "/opt/my" exists too (a folder): only the encoder file itself counts as the program.
+    const auto split = CommandLineText::splitCommandLine(
+        native.commandLine, [&](const QString& p) { return p == coder; });
+    ASSERT_TRUE(split.has_value());
+    EXPECT_EQ(split->program, coder);
+    EXPECT_EQ(split->arguments, argv({"-i", "/home/me/a b.ape", "-y", "-vn", "-ar", "44100", "-ab",
+                                      "128k", "-ac", "2", "/home/me/out put/a b_953.mp3"}));
+}
+
+TEST(EncoderCommandTest, TimeStampHasNoLeadingZeros) {
+    const struct {
+        QTime time;
+        const char* stamp;
+    } cases[] = {
+        {QTime(9, 5, 3), "953"},       {QTime(14, 30, 59), "143059"},
+        {QTime(0, 0, 0), "000"},       {QTime(1, 15, 7), "1157"},
+        {QTime(11, 5, 7), "1157"},     {QTime(10, 10, 10), "101010"},
+        {QTime(23, 59, 59), "235959"}, {QTime(12, 0, 9, 999), "1209"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stamp);
+        EXPECT_EQ(TimeStamp(c.time), u(c.stamp));
+    }
+}
+
+TEST(EncoderCommandTest, TakenOutputNameGetsANumberBeforeTheExtension) {
+    QSet<QString> existing;
+    const auto exists = [&](const QString& name) { return existing.contains(name); };
+    EncoderSettings settings = windowsSettings();
+    settings.formatIndex = 8;
+    const PlatformDescription platform = PlatformDescription::windows(u("D:\\app"));
+
+    // 1:15:07 and 11:05:07 stamp alike; the second file must not replace the first.
+    const EncoderCommand first =
+        BuildEncoderCommand(settings, u("E:\\music\\a b.ape"), QTime(1, 15, 7), platform, exists);
+    EXPECT_EQ(first.outputPath, u("E:\\out\\a b_1157.mp3"));
+    existing.insert(first.outputPath);
+
+    const EncoderCommand second =
+        BuildEncoderCommand(settings, u("E:\\music\\a b.ape"), QTime(11, 5, 7), platform, exists);
+    EXPECT_EQ(second.outputPath, u("E:\\out\\a b_1157-2.mp3"));
+    EXPECT_EQ(second.commandLine,
+              u("D:\\app\\data\\coder.exe -i \"E:\\music\\a b.ape\" -y -vn -ar 44100 -ab 128k "
+                "-ac 2 \"E:\\out\\a b_1157-2.mp3\""));
+    existing.insert(second.outputPath);
+
+    // Another input with the same base name in another folder.
+    const EncoderCommand third =
+        BuildEncoderCommand(settings, u("F:\\other\\a b.flac"), QTime(11, 5, 7), platform, exists);
+    EXPECT_EQ(third.outputPath, u("E:\\out\\a b_1157-3.mp3"));
+
+    // A name free in its own right is left alone even when numbered ones exist.
+    existing = {u("E:\\out\\a b_953-2.mp3")};
+    EXPECT_EQ(
+        BuildEncoderCommand(settings, u("E:\\music\\a b.ape"), kAt953, platform, exists).outputPath,
+        u("E:\\out\\a b_953.mp3"));
+}
+
+TEST(EncoderCommandTest, VideoOutputsAreNumberedButTheIntermediateIsNot) {
+    const PlatformDescription platform = nativePlatform();
+    const QSet<QString> existing = {
+        u("/home/me/out put/a-953.mpg"), u("/home/me/out put/a-953.avi"),
+        u("/home/me/out put/a-953-2.avi"), u("/home/me/out put/a-953.mp4"),
+        u("/run/user/1000/vordana/tmp.mp4")};
+    const auto exists = [&](const QString& name) { return existing.contains(name); };
+    const struct {
+        int formatIndex;
+        const char* outputPath;
+    } cases[] = {
+        {2, "/home/me/out put/a-953-2.mpg"},
+        {3, "/home/me/out put/a-953-3.avi"},
+        {4, "/home/me/out put/a-953-2.mp4"},
+        // The second stage reuses the scratch file; renaming it would lose it.
+        {0, "/run/user/1000/vordana/tmp.mp4"},
+        {8, "/home/me/out put/a_953.mp3"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.formatIndex);
+        EncoderSettings settings = nativeSettings();
+        settings.formatIndex = c.formatIndex;
+        const EncoderCommand command =
+            BuildEncoderCommand(settings, u("/home/me/a.ape"), kAt953, platform, exists);
+        EXPECT_EQ(command.outputPath, u(c.outputPath));
+        EXPECT_TRUE(
+            command.commandLine.endsWith(CommandLineText::quoteArgument(command.outputPath)) ||
+            command.commandLine.endsWith(u(" ") + command.outputPath))
+            << command.commandLine.toStdString();
+    }
+}
+
+TEST(EncoderCommandTest, EmptySettingsLeaveEmptyValuesInPlace) {
+    EncoderSettings settings = windowsSettings();
+    settings.formatIndex = 8;
+    settings.bitRate.clear();
+    const PlatformDescription platform = PlatformDescription::windows(u("D:\\app"));
+    EXPECT_EQ(BuildEncoderCommand(settings, u("E:\\m\\a.ape"), kAt953, platform).commandLine,
+              u("D:\\app\\data\\coder.exe -i \"E:\\m\\a.ape\" -y -vn -ar 44100 -ab k -ac 2 "
+                "\"E:\\out\\a_953.mp3\""));
+
+    settings = EncoderSettings{};
+    settings.formatIndex = 2;
+    settings.bitRate.clear();
+    EXPECT_EQ(BuildEncoderCommand(settings, u("E:\\m\\a.ape"), kAt953, platform).commandLine,
+              u("D:\\app\\data\\conv.exe \"E:\\m\\a.ape\" -oac lavc -lavcopts acodec=mp2:abitrate= "
+                "-ovc lavc -lavcopts vcodec=mpeg1video:vbitrate=:vpass=1 -ofps  -of lavf "
+                "-lavfopts format=yuv4mpeg -o \"a-953.mpg\""));
+}
+
+TEST(EncoderCommandTest, BaseNameIsCutAtTheFirstDot) {
+    EncoderSettings settings = nativeSettings();
+    settings.formatIndex = 8;
+    const EncoderCommand command = BuildEncoderCommand(
+        settings, u("/home/me/album.v2/track.01.flac"), kAt953, nativePlatform());
+    EXPECT_EQ(command.outputPath, u("/home/me/out put/track_953.mp3"));
+}
+
+}  // namespace

@@ -1,0 +1,191 @@
+// The whole chain on real files: vordana --convert -> data/coder -> ffmpeg, checked with ffprobe.
+#include "support/TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+namespace {
+
+QString vordana() {
+    return TestPaths::programFolder() + "/vordana";
+}
+
+struct Source {
+    QString name;
+    double duration;
+};
+
+const QList<Source> kGoodFixtures = {
+    {"tone-44k-stereo-16bit-c2000.ape", 5.0},  {"speech-22k-mono-16bit-c1000.ape", 3.0},
+    {"music-48k-stereo-24bit-c3000.ape", 4.0}, {"music-44k-stereo-16bit-c4000.ape", 6.0},
+    {"music-44k-stereo-16bit-c5000.ape", 3.0}, {"my song.live.2010.ape", 2.0},
+    {"月亮代表我的心.ape", 2.0},               {"tagged-44k-stereo.ape", 3.0},
+    {"tone.wav", 2.0},
+};
+
+// The one output whose name is BASE_STAMP.mp3 (STAMP: unpadded h m s, maybe -N after it).
+QString outputFor(const QString& folder, const QString& base) {
+    const QRegularExpression pattern("^" + QRegularExpression::escape(base) +
+                                     R"(_\d{1,6}(-\d+)?\.mp3$)");
+    QStringList matches;
+    for (const QString& name : QDir(folder).entryList(QDir::Files)) {
+        if (pattern.match(name).hasMatch()) {
+            matches << folder + "/" + name;
+        }
+    }
+    return matches.size() == 1 ? matches.first() : QString();
+}
+
+ProcessResult convert(const QStringList& arguments, const QStringList& environment = {}) {
+    return runProgram(vordana(), QStringList{"--convert"} + arguments, 300000, environment);
+}
+
+}  // namespace
+
+TEST(ConvertEndToEndTest, EveryGoodFixtureBecomesTheAskedMp3) {
+    struct Settings {
+        QString bitRate;
+        QString rate;
+        QString channels;
+        int expectedRate;
+    };
+    // The defaults (48000 Hz, 320 kbit/s, stereo), and a mono setting whose rate the MP3
+    // encoder does not take (12050 Hz is offered by the rate list; 12000 Hz is the nearest).
+    for (const Settings& s : {Settings{"", "", "", 48000}, Settings{"64", "12050", "1", 12000},
+                              Settings{"128", "44100", "2", 44100}}) {
+        QTemporaryDir out;
+        QStringList arguments = {"--output", out.path()};
+        if (!s.bitRate.isEmpty()) {
+            arguments << "--bitrate" << s.bitRate << "--rate" << s.rate << "--channels"
+                      << s.channels;
+        }
+        for (const Source& source : kGoodFixtures) {
+            arguments << TestPaths::fixture(source.name);
+        }
+        const ProcessResult run = convert(arguments);
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+        EXPECT_TRUE(run.out.contains(QString("converted %1, failed 0").arg(kGoodFixtures.size())))
+            << run.out.toStdString();
+
+        const int channels = s.channels == "1" ? 1 : 2;
+        const qint64 bitRate = (s.bitRate.isEmpty() ? 320 : s.bitRate.toInt()) * 1000;
+        for (const Source& source : kGoodFixtures) {
+            const QString base = source.name.section('.', 0, 0);
+            const QString output = outputFor(out.path(), base);
+            ASSERT_FALSE(output.isEmpty()) << "no output for " << source.name.toStdString();
+            const MediaInfo info = probeMedia(output);
+            ASSERT_TRUE(info.ok) << output.toStdString();
+            EXPECT_EQ(info.codec, "mp3") << output.toStdString();
+            EXPECT_EQ(info.sampleRate, s.expectedRate) << output.toStdString();
+            EXPECT_EQ(info.channels, channels) << output.toStdString();
+            EXPECT_EQ(info.bitRate, bitRate) << output.toStdString();
+            EXPECT_NEAR(info.duration, source.duration, 0.1) << output.toStdString();
+        }
+        EXPECT_EQ(QDir(out.path()).entryList(QDir::Files).size(), kGoodFixtures.size());
+    }
+}
+
+TEST(ConvertEndToEndTest, TagsArriveAndAwkwardNamesGetTheirOwnOutputName) {
+    QTemporaryDir in;
+    QTemporaryDir out;
+    const QString quoted = in.path() + "/say \"hi\" now.ape";
+    const QString spaced = in.path() + "/a b.c.ape";
+    ASSERT_TRUE(QFile::copy(TestPaths::fixture("tone-44k-stereo-16bit-c2000.ape"), quoted));
+    ASSERT_TRUE(QFile::copy(TestPaths::fixture("speech-22k-mono-16bit-c1000.ape"), spaced));
+    const ProcessResult run =
+        convert({"--output", out.path() + "/made here", "--channels", "2",
+                 TestPaths::fixture("tagged-44k-stereo.ape"), quoted, spaced});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+    const QString folder = out.path() + "/made here";  // created by the run
+
+    const MediaInfo tagged = probeMedia(outputFor(folder, "tagged-44k-stereo"));
+    EXPECT_EQ(tagged.title, "月亮代表我的心 (Test Title)");
+    EXPECT_EQ(tagged.artist, "测试歌手 Test Artist");
+    EXPECT_EQ(tagged.album, "Fixture Album 测试专辑");
+
+    const MediaInfo fromQuoted = probeMedia(outputFor(folder, "say \"hi\" now"));
+    EXPECT_TRUE(fromQuoted.ok);
+    EXPECT_NEAR(fromQuoted.duration, 5.0, 0.1);
+    const MediaInfo fromMono = probeMedia(outputFor(folder, "a b"));
+    EXPECT_EQ(fromMono.channels, 2) << "a mono input asked for stereo comes out stereo";
+    EXPECT_NEAR(fromMono.duration, 3.0, 0.1);
+}
+
+TEST(ConvertEndToEndTest, SameFileTwiceNeverOverwritesTheFirstOutput) {
+    QTemporaryDir out;
+    const QString input = TestPaths::fixture("my song.live.2010.ape");
+    const ProcessResult run = convert({"--output", out.path(), input, input, input});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+    const QStringList outputs = QDir(out.path()).entryList(QDir::Files);
+    ASSERT_EQ(outputs.size(), 3) << outputs.join(", ").toStdString();
+    for (const QString& name : outputs) {
+        EXPECT_TRUE(probeMedia(out.path() + "/" + name).ok) << name.toStdString();
+    }
+}
+
+TEST(ConvertEndToEndTest, BadInputsAreReportedAndTheRestOfTheBatchConverts) {
+    QTemporaryDir out;
+    const QStringList bad = {"empty.ape", "not-audio.ape", "truncated.ape"};
+    QStringList arguments = {"--output", out.path(), TestPaths::fixture("tone.wav")};
+    for (const QString& name : bad) {
+        arguments << TestPaths::fixture(name) << TestPaths::fixture("my song.live.2010.ape");
+    }
+    const ProcessResult run = convert(arguments);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.contains("converted 4, failed 3")) << run.out.toStdString();
+    for (const QString& name : bad) {
+        // Each failure names its input and carries a message line under it.
+        const QRegularExpression report("failed: " +
+                                        QRegularExpression::escape(TestPaths::fixture(name)) +
+                                        R"(\n  \S[^\n]+\n)");
+        EXPECT_TRUE(report.match(run.out).hasMatch()) << name.toStdString() << "\n"
+                                                      << run.out.toStdString();
+    }
+    // Only the four good conversions are there: no partial output of a failed one.
+    const QStringList outputs = QDir(out.path()).entryList(QDir::Files);
+    EXPECT_EQ(outputs.size(), 4) << outputs.join(", ").toStdString();
+    for (const QString& name : outputs) {
+        EXPECT_TRUE(name.startsWith("tone_") || name.startsWith("my_")) << name.toStdString();
+        EXPECT_TRUE(probeMedia(out.path() + "/" + name).ok);
+    }
+}
+
+TEST(ConvertEndToEndTest, FoldersAreSearchedForApeFiles) {
+    QTemporaryDir in;
+    QTemporaryDir out;
+    QDir(in.path()).mkpath("disc 1");
+    ASSERT_TRUE(QFile::copy(TestPaths::fixture("tone.wav"), in.path() + "/skip.wav"));
+    ASSERT_TRUE(QFile::copy(TestPaths::fixture("月亮代表我的心.ape"), in.path() + "/disc 1/x.APE"));
+    const ProcessResult run = convert({"--output", out.path(), in.path()});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("converted 1, failed 0")) << run.out.toStdString();
+    EXPECT_FALSE(outputFor(out.path(), "x").isEmpty());
+}
+
+TEST(ConvertEndToEndTest, MissingEncoderIsReportedWithoutHanging) {
+    QTemporaryDir program;
+    const QString copy = program.path() + "/vordana";
+    ASSERT_TRUE(QFile::copy(vordana(), copy));
+    QFile::setPermissions(copy, QFile::ReadOwner | QFile::ExeOwner);
+    QTemporaryDir out;
+    const ProcessResult run =
+        runProgram(copy, {"--convert", "--output", out.path(),
+                          TestPaths::fixture("tone.wav"), TestPaths::fixture("empty.ape")},
+                   30000);
+    ASSERT_TRUE(run.finished) << "the run hung without its encoder";
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err.count("File or command not found"), 1) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("converted 0, failed 2")) << run.out.toStdString();
+}
+
+TEST(ConvertEndToEndTest, BadUsageExitsWithTwo) {
+    EXPECT_EQ(convert({}).exitCode, 2);
+    EXPECT_EQ(convert({"--channels", "5", "x.ape"}).exitCode, 2);
+}

@@ -1,0 +1,61 @@
+#include "platform/ProcessTable.h"
+
+#include "support/TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+TEST(ProcessTableTest, FindsLiveProcessesByImageNameIgnoringCase) {
+    QTemporaryDir dir;
+    const QString program = TestPaths::copyHelperAs("test_chatter", dir.path(), "PtLookup42");
+    EXPECT_FALSE(ProcessTable::isImageRunning("ptlookup42"));
+
+    QProcess process;
+    process.start(program, {"sleep", "3000"});
+    ASSERT_TRUE(process.waitForStarted());
+    EXPECT_TRUE(ProcessTable::isImageRunning("ptlookup42"));
+    EXPECT_TRUE(ProcessTable::isImageRunning("PTLOOKUP42"));
+    EXPECT_FALSE(ProcessTable::isImageRunning("ptlookup4"));
+    EXPECT_FALSE(ProcessTable::isImageRunning(""));
+    process.kill();
+    process.waitForFinished();
+    EXPECT_FALSE(ProcessTable::isImageRunning("ptlookup42"));
+}
+
+TEST(ProcessTableTest, ZombieDoesNotCountAsRunning) {
+    QTemporaryDir dir;
+    const QString program = TestPaths::copyHelperAs("test_chatter", dir.path(), "ptzombie77");
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        const QByteArray path = program.toUtf8();
+        ::execl(path.constData(), "ptzombie77", "exit", "0", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // Not collected yet: it stays in the table as a zombie once it has ended.
+    for (int i = 0; i < 200 && ProcessTable::isImageRunning("ptzombie77"); ++i) {
+        ::usleep(10000);
+    }
+    EXPECT_FALSE(ProcessTable::isImageRunning("ptzombie77"));
+    int status = 0;
+    EXPECT_EQ(::waitpid(pid, &status, 0), pid);
+}
+
+TEST(ProcessTableTest, LongNamesAreMatchedOnTheExecutable) {
+    QTemporaryDir dir;
+    const QString name = "a-rather-long-image-name";  // longer than the kernel keeps
+    const QString program = TestPaths::copyHelperAs("test_chatter", dir.path(), name);
+    QProcess process;
+    process.start(program, {"sleep", "3000"});
+    ASSERT_TRUE(process.waitForStarted());
+    EXPECT_TRUE(ProcessTable::isImageRunning(name));
+    EXPECT_FALSE(ProcessTable::isImageRunning(name + "-other"));
+    process.kill();
+    process.waitForFinished();
+}

@@ -1,0 +1,158 @@
+#include "process/DOSOutputs.h"
+
+#include "process/CommandLineText.h"
+#include "process/EncoderImageName.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+
+// Each test runs its own copy of the helper under a name nobody else uses, so tests running
+// side by side never keep each other's runs going.
+class DOSOutputsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        m_image = QStringLiteral("chat%1").arg(QRandomGenerator::global()->bounded(1000000));
+        m_program = TestPaths::copyHelperAs(QStringLiteral("test_chatter"), m_dir.path(), m_image);
+        EncoderImageName() = m_image;
+        QObject::connect(&m_runner, &DOSOutputs::ReceiveOutputs,
+                         [this](const QString& chunk) { m_chunks << chunk; });
+        QObject::connect(&m_runner, &DOSOutputs::CommandOver, [this] { ++m_over; });
+    }
+
+    QString command(const QString& arguments) const {
+        return CommandLineText::quoteArgument(m_program) + QLatin1Char(' ') + arguments;
+    }
+
+    QTemporaryDir m_dir;
+    QString m_image;
+    QString m_program;
+    DOSOutputs m_runner;
+    QStringList m_chunks;
+    int m_over = 0;
+};
+
+}  // namespace
+
+TEST_F(DOSOutputsTest, LongOutputComesInChunksOfAtMost1024BytesThatAddUpToOutputs) {
+    m_runner.setCommandLine(command("text start bytes 5000 text end"));
+    const QString result = m_runner.ExecuteCommand();
+
+    ASSERT_GE(m_chunks.size(), 5);
+    for (const QString& chunk : m_chunks) {
+        EXPECT_LE(chunk.toUtf8().size(), DOSOutputs::kChunkBytes);
+    }
+    EXPECT_EQ(m_chunks.join(QString()), m_runner.Outputs());
+    EXPECT_EQ(result, m_runner.Outputs());
+    EXPECT_TRUE(result.startsWith("start\nabc"));
+    EXPECT_TRUE(result.endsWith("fghend\n")) << "the last words must not be lost";
+    EXPECT_EQ(result.size(), 6 + 5000 + 4);
+    EXPECT_EQ(m_over, 1);
+    EXPECT_EQ(m_runner.exitStatus(), 0);
+}
+
+TEST_F(DOSOutputsTest, SilentProgramGivesNoChunkAndOneCommandOver) {
+    const QString result = m_runner.ExecuteCommand(command("exit 0"));
+    EXPECT_TRUE(m_chunks.isEmpty());
+    EXPECT_EQ(m_over, 1);
+    EXPECT_TRUE(result.isEmpty());
+    EXPECT_TRUE(m_runner.lastRunStarted());
+}
+
+TEST_F(DOSOutputsTest, ArgumentReplacesStoredCommandLineAndExitStatusStaysReadable) {
+    m_runner.setCommandLine(command("text old"));
+    m_runner.ExecuteCommand(command("text new exit 3"));
+    EXPECT_EQ(m_runner.CommandLine(), command("text new exit 3"));
+    EXPECT_EQ(m_runner.Outputs(), "new\n");
+    EXPECT_EQ(m_runner.exitStatus(), 3);
+
+    m_chunks.clear();
+    m_runner.ExecuteCommand();  // empty argument: the stored command runs again
+    EXPECT_EQ(m_chunks.join(QString()), "new\n");
+    EXPECT_EQ(m_over, 2);
+}
+
+TEST_F(DOSOutputsTest, CharacterCutByAReadArrivesWholeInOneChunk) {
+    // 1023 ASCII bytes then one three-byte character: the first read of 1024 bytes cuts it.
+    m_runner.ExecuteCommand(command("sleep 150 bytes 1023 hex e69c88 text x"));
+    const QString all = m_chunks.join(QString());
+    EXPECT_EQ(all, m_runner.Outputs());
+    EXPECT_FALSE(all.contains(QChar::ReplacementCharacter));
+    EXPECT_EQ(all.right(3), QStringLiteral("月x\n"));
+    for (const QString& chunk : m_chunks) {
+        EXPECT_LE(chunk.toUtf8().size(), DOSOutputs::kChunkBytes);
+    }
+}
+
+TEST_F(DOSOutputsTest, EventsAreServedWhileTheProgramRuns) {
+    bool timerFired = false;
+    bool overBeforeTimer = false;
+    QObject::connect(&m_runner, &DOSOutputs::CommandOver,
+                     [&] { overBeforeTimer = !timerFired; });
+    QTimer::singleShot(100, [&] { timerFired = true; });
+    m_runner.ExecuteCommand(command("sleep 400"));
+    EXPECT_TRUE(timerFired);
+    EXPECT_FALSE(overBeforeTimer);
+}
+
+TEST_F(DOSOutputsTest, AnotherProcessOfTheSameImageNameKeepsTheRunGoing) {
+    QProcess other;
+    other.start(m_program, {"sleep", "1200"});
+    ASSERT_TRUE(other.waitForStarted());
+    QElapsedTimer clock;
+    clock.start();
+    m_runner.ExecuteCommand(command("text quick"));
+    const qint64 elapsed = clock.elapsed();
+    other.waitForFinished();
+    EXPECT_GE(elapsed, 1000) << "the run ended while a process of its image name still ran";
+    EXPECT_EQ(m_runner.Outputs(), "quick\n");
+    EXPECT_EQ(m_over, 1);
+}
+
+TEST_F(DOSOutputsTest, RunLastsAsLongAsItsOwnProgramWhateverTheImageName) {
+    // The run must not end while its program runs, even when the image name it waits for is
+    // not the program's own (or not yet: a new process takes its name a moment after it starts).
+    EncoderImageName() = QStringLiteral("no-such-image");
+    QElapsedTimer clock;
+    clock.start();
+    m_runner.ExecuteCommand(command("sleep 300 text late"));
+    EXPECT_GE(clock.elapsed(), 290);
+    EXPECT_EQ(m_runner.Outputs(), "late\n");
+    EXPECT_EQ(m_runner.exitStatus(), 0);
+}
+
+TEST_F(DOSOutputsTest, FailuresToStartAreReportedAndRaiseNoEvent) {
+    ScriptedPrompts prompts;
+    prompts.expectMessage();
+    prompts.expectMessage();
+    EXPECT_TRUE(m_runner.ExecuteCommand().isEmpty());
+    EXPECT_TRUE(m_runner.ExecuteCommand(m_dir.path() + "/missing/coder -i x").isEmpty());
+
+    ASSERT_EQ(prompts.messages().size(), 2);
+    EXPECT_EQ(prompts.messages()[0].text, "Command Line empty");
+    EXPECT_EQ(prompts.messages()[1].text, "File or command not found");
+    EXPECT_EQ(prompts.messages()[1].icon, Prompts::Icon::Critical);
+    EXPECT_EQ(prompts.messages()[1].caption, Prompts::applicationTitle());
+    EXPECT_EQ(m_over, 0);
+    EXPECT_TRUE(m_chunks.isEmpty());
+    EXPECT_FALSE(m_runner.lastRunStarted());
+}
+
+TEST_F(DOSOutputsTest, ProgramFolderWithBlanksNeedsNoQuotes) {
+    QTemporaryDir dir;
+    const QString folder = dir.path() + "/my app";
+    ASSERT_TRUE(QDir().mkpath(folder + "/data"));
+    const QString program = TestPaths::copyHelperAs("test_chatter", folder + "/data", m_image);
+    m_runner.ExecuteCommand(program + " text \"a b\"");
+    EXPECT_EQ(m_runner.Outputs(), "a b\n");
+}
