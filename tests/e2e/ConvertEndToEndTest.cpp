@@ -85,7 +85,12 @@ TEST(ConvertEndToEndTest, EveryGoodFixtureBecomesTheAskedMp3) {
             EXPECT_EQ(info.sampleRate, s.expectedRate) << output.toStdString();
             EXPECT_EQ(info.channels, channels) << output.toStdString();
             EXPECT_EQ(info.bitRate, bitRate) << output.toStdString();
-            EXPECT_NEAR(info.duration, source.duration, 0.1) << output.toStdString();
+            EXPECT_NEAR(info.decodedDuration, source.duration, 0.1) << output.toStdString();
+            // ffprobe counts whole frames, the encoder's delay and padding included: at the
+            // usual rates that stays within 0.1 s; at 12000 Hz one frame alone is 48 ms.
+            if (s.expectedRate >= 32000) {
+                EXPECT_NEAR(info.duration, source.duration, 0.1) << output.toStdString();
+            }
         }
         EXPECT_EQ(QDir(out.path()).entryList(QDir::Files).size(), kGoodFixtures.size());
     }
@@ -152,7 +157,7 @@ TEST(ConvertEndToEndTest, BadInputsAreReportedAndTheRestOfTheBatchConverts) {
     const QStringList outputs = QDir(out.path()).entryList(QDir::Files);
     EXPECT_EQ(outputs.size(), 4) << outputs.join(", ").toStdString();
     for (const QString& name : outputs) {
-        EXPECT_TRUE(name.startsWith("tone_") || name.startsWith("my_")) << name.toStdString();
+        EXPECT_TRUE(name.startsWith("tone_") || name.startsWith("my song_")) << name.toStdString();
         EXPECT_TRUE(probeMedia(out.path() + "/" + name).ok);
     }
 }

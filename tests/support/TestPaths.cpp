@@ -60,6 +60,17 @@ MediaInfo probeMedia(const QString& path) {
         info.duration = stream.value(QStringLiteral("duration")).toString().toDouble();
         break;
     }
+    // Decode to mono 16-bit samples at the stream's rate and count them.
+    const ProcessResult decoded = runProgram(
+        QStringLiteral("ffmpeg"),
+        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), path,
+         QStringLiteral("-ac"), QStringLiteral("1"), QStringLiteral("-f"), QStringLiteral("s16le"),
+         QStringLiteral("-")},
+        60000, {}, true);
+    if (info.sampleRate > 0) {
+        info.decodedDuration =
+            static_cast<double>(decoded.outBytes) / 2.0 / static_cast<double>(info.sampleRate);
+    }
     const QJsonObject tags =
         root.value(QStringLiteral("format")).toObject().value(QStringLiteral("tags")).toObject();
     for (auto it = tags.begin(); it != tags.end(); ++it) {
@@ -76,7 +87,7 @@ MediaInfo probeMedia(const QString& path) {
 }
 
 ProcessResult runProgram(const QString& program, const QStringList& arguments, int timeoutMs,
-                         const QStringList& extraEnvironment) {
+                         const QStringList& extraEnvironment, bool countOnly) {
     ProcessResult result;
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -96,7 +107,11 @@ ProcessResult runProgram(const QString& program, const QStringList& arguments, i
         process.waitForFinished(5000);
     }
     result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    const QByteArray out = process.readAllStandardOutput();
+    result.outBytes = out.size();
+    if (!countOnly) {
+        result.out = QString::fromUtf8(out);
+    }
     result.err = QString::fromUtf8(process.readAllStandardError());
     return result;
 }

@@ -23,7 +23,8 @@ struct MediaInfo {
     int sampleRate = 0;
     int channels = 0;
     qint64 bitRate = 0;
-    double duration = 0.0;
+    double duration = 0.0;         // as ffprobe reports it (whole frames, padding included)
+    double decodedDuration = 0.0;  // what a player plays: decoded samples / rate
     QString title;
     QString artist;
     QString album;
@@ -34,10 +35,12 @@ MediaInfo probeMedia(const QString& path);
 struct ProcessResult {
     int exitCode = -1;
     QString out;
+    qsizetype outBytes = 0;
     QString err;
     bool finished = false;
 };
 
 // Runs a program to its end (or kills it after `timeoutMs`).
 ProcessResult runProgram(const QString& program, const QStringList& arguments,
-                         int timeoutMs = 120000, const QStringList& extraEnvironment = {});
+                         int timeoutMs = 120000, const QStringList& extraEnvironment = {},
+                         bool countOnly = false);
