@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 
 #include <cerrno>
@@ -16,6 +17,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/ioctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -170,6 +172,22 @@ QString DOSOutputs::ExecuteCommand(const QString& CommandLine) {
 
     bool collected = false;
     std::unique_ptr<clsWaitableTimer> pause;
+
+    // Learn of the program's end as it happens: the pause in progress is cut short, and the
+    // passes that follow drain the pipe without pausing, so a finished file costs no idle time.
+    bool programEnded = false;
+    const int pidFd = static_cast<int>(::syscall(SYS_pidfd_open, m_child, 0));
+    std::unique_ptr<QSocketNotifier> endWatch;
+    if (pidFd >= 0) {
+        endWatch = std::make_unique<QSocketNotifier>(pidFd, QSocketNotifier::Read);
+        connect(endWatch.get(), &QSocketNotifier::activated, this, [&] {
+            programEnded = true;
+            endWatch->setEnabled(false);
+            if (pause) {
+                pause->Interrupt();
+            }
+        });
+    }
     QByteArray buffer(kChunkBytes, Qt::Uninitialized);
 
     auto readChunk = [&]() -> bool {
@@ -198,10 +216,20 @@ QString DOSOutputs::ExecuteCommand(const QString& CommandLine) {
             }
         }
         QCoreApplication::processEvents();
+        if (!goOn) {
+            break;
+        }
+        if ((programEnded || collected) && bytesWaiting(readFd) > 0) {
+            continue;
+        }
         if (!pause) {
             pause = std::make_unique<clsWaitableTimer>();
         }
         pause->Wait(kPauseMilliSeconds);
+    }
+    endWatch.reset();
+    if (pidFd >= 0) {
+        ::close(pidFd);
     }
 
     // The program may have written its last words between our look at the pipe and its end:

@@ -35,11 +35,14 @@ public:
     bool signalled() const { return m_due.hasExpired(); }
 
     // Serves events until the due time or until a re-arming; returns at once when signalled.
-    void blockUntilDueOrRearmed() {
+    // `blockedIn` names the loop while it runs, so the wait can be interrupted.
+    void blockUntilDueOrRearmed(QEventLoop*& blockedIn) {
         if (signalled()) {
             return;
         }
         QEventLoop loop;
+        QEventLoop* const outer = blockedIn;
+        blockedIn = &loop;
         QTimer due;
         due.setSingleShot(true);
         due.setTimerType(Qt::PreciseTimer);
@@ -47,6 +50,7 @@ public:
         due.start(static_cast<int>(std::max<qint64>(m_due.remainingTime(), 0)));
         m_blocked.push_back(&loop);
         loop.exec();
+        blockedIn = outer;
         m_blocked.erase(std::remove(m_blocked.begin(), m_blocked.end(), &loop), m_blocked.end());
     }
 
@@ -59,6 +63,13 @@ private:
     QDeadlineTimer m_due{0};
     std::vector<QEventLoop*> m_blocked;
 };
+
+void clsWaitableTimer::Interrupt() {
+    m_interrupted = true;
+    if (m_blockedIn) {
+        m_blockedIn->quit();
+    }
+}
 
 clsWaitableTimer::~clsWaitableTimer() {
     m_handle.reset();
@@ -74,11 +85,15 @@ void clsWaitableTimer::Wait(int MilliSeconds) {
     // object, which replaces m_handle.
     const std::shared_ptr<NamedTimer> timer = NamedTimer::open(timerName(QTime::currentTime()));
     m_handle = timer;
+    m_interrupted = false;
     timer->arm(MilliSeconds);
     do {
-        timer->blockUntilDueOrRearmed();
+        if (!m_interrupted) {
+            timer->blockUntilDueOrRearmed(m_blockedIn);
+        }
         QCoreApplication::processEvents();
-    } while (!timer->signalled());
+    } while (!timer->signalled() && !m_interrupted);
+    m_interrupted = false;
     if (m_handle == timer) {
         m_handle.reset();
     }

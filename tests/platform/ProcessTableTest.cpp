@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -35,14 +36,21 @@ TEST(ProcessTableTest, ZombieDoesNotCountAsRunning) {
     ASSERT_GE(pid, 0);
     if (pid == 0) {
         const QByteArray path = program.toUtf8();
-        ::execl(path.constData(), "ptzombie77", "exit", "0", static_cast<char*>(nullptr));
+        ::execl(path.constData(), "ptzombie77", "sleep", "200", static_cast<char*>(nullptr));
         ::_exit(127);
     }
-    // Not collected yet: it stays in the table as a zombie once it has ended.
-    for (int i = 0; i < 200 && ProcessTable::isImageRunning("ptzombie77"); ++i) {
-        ::usleep(10000);
-    }
-    EXPECT_FALSE(ProcessTable::isImageRunning("ptzombie77"));
+    const auto waitFor = [](bool running) {
+        for (int i = 0; i < 300 && ProcessTable::isImageRunning("ptzombie77") != running; ++i) {
+            ::usleep(10000);
+        }
+        return ProcessTable::isImageRunning("ptzombie77") == running;
+    };
+    EXPECT_TRUE(waitFor(true));
+    EXPECT_TRUE(waitFor(false));
+    // It has ended but nobody collected it: it is still in the process table, as a zombie.
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    ASSERT_TRUE(stat.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(stat.readAll().contains(") Z "));
     int status = 0;
     EXPECT_EQ(::waitpid(pid, &status, 0), pid);
 }

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -62,9 +63,11 @@ TEST_F(DOSOutputsTest, LongOutputComesInChunksOfAtMost1024BytesThatAddUpToOutput
 }
 
 TEST_F(DOSOutputsTest, SilentProgramGivesNoChunkAndOneCommandOver) {
+    QSignalSpy chunks(&m_runner, &DOSOutputs::ReceiveOutputs);
+    QSignalSpy over(&m_runner, &DOSOutputs::CommandOver);
     const QString result = m_runner.ExecuteCommand(command("exit 0"));
-    EXPECT_TRUE(m_chunks.isEmpty());
-    EXPECT_EQ(m_over, 1);
+    EXPECT_EQ(chunks.count(), 0);
+    EXPECT_EQ(over.count(), 1);
     EXPECT_TRUE(result.isEmpty());
     EXPECT_TRUE(m_runner.lastRunStarted());
 }

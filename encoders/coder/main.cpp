@@ -1,0 +1,43 @@
+// coder: the program's MP3 (and general) encoder. It takes an ffmpeg-style command line,
+//   coder -i INPUT -y -vn -ar 44100 -ab 128k -ac 2 OUTPUT.mp3
+// runs Debian's ffmpeg on it and prints what the program's console runner reads: the input's
+// "Duration: " line, "time=" progress in seconds, ffmpeg's warnings and errors, and on failure a
+// last line "coder: conversion failed: <reason>". Exit status 0 only for a complete output.
+
+#include "common/ArgumentTranslation.h"
+#include "common/ConsoleOutput.h"
+#include "common/ConversionOutcome.h"
+#include "common/ExecutableLookup.h"
+#include "common/FfmpegSession.h"
+
+#include <unistd.h>
+#include <csignal>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    // A reader that goes away must not kill coder before ffmpeg has been stopped and reaped.
+    std::signal(SIGPIPE, SIG_IGN);
+    ensureStandardDescriptors();
+
+    const auto print = [](std::string_view line) { writeLine(STDOUT_FILENO, line); };
+    const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (arguments.empty()) {
+        print("coder: usage: coder [ffmpeg options] -i INPUT [output options] OUTPUT");
+        return kExitUsage;
+    }
+
+    const ArgumentTranslation translation = translateArguments(arguments);
+    FfmpegSession session(print);
+    for (const std::string& note : translation.notes) {
+        session.note(note);
+    }
+
+    const FfmpegChoice ffmpeg = chooseFfmpeg();
+    if (!ffmpeg.path) {
+        session.note("conversion failed: cannot start ffmpeg: \"" + ffmpeg.requested +
+                     "\" was not found (is the ffmpeg package installed?)");
+        return kExitCannotStart;
+    }
+    return session.run(*ffmpeg.path, translation.ffmpegArguments, translation.outputPath);
+}

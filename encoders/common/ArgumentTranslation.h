@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What ffmpeg is run with for one coder command line, and the notes coder prints about values
+// it changed on the way.
+struct ArgumentTranslation {
+    std::vector<std::string> ffmpegArguments;  // without the program name
+    std::vector<std::string> notes;            // each printed as "coder: <note>"
+    std::string outputPath;                    // the last argument: the file ffmpeg writes
+};
+
+// Options put in front of the user's arguments: never read stdin (an existing output must not
+// make ffmpeg stop and ask), tag every log line with its level, fail on the first decoding error
+// (otherwise a truncated input exits 0), and write progress blocks to stdout instead of
+// the carriage-return statistics line.
+const std::vector<std::string>& ffmpegFixedArguments();
+
+// Builds ffmpeg's arguments from coder's own (argv without the program name). The arguments pass
+// through in order; when the output (last argument) is an .mp3 file, an output sample rate that
+// libmp3lame refuses is replaced by the nearest one it takes.
+ArgumentTranslation translateArguments(const std::vector<std::string>& coderArguments);
+
+// The sample rates libmp3lame takes, ascending.
+const std::vector<long long>& mp3SampleRates();
+
+// The accepted rate nearest to `hertz`; a value halfway between two goes to the higher one.
+long long nearestMp3SampleRate(long long hertz);
+
+// The value of a rate text made of decimal digits only; anything else (empty, signs, fractions,
+// unit suffixes) is not ours to interpret and gives nullopt. Huge values saturate.
+std::optional<long long> parsePlainRate(std::string_view text);
+
+// True when `path` ends in ".mp3", in any letter case.
+bool hasMp3Extension(std::string_view path);

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "LogLine.h"
+#include "ProgressReader.h"
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// How much of ffmpeg's chatter gets through. The program's console runner reads at most 1024
+// bytes every 50 ms, so a damaged file that makes ffmpeg warn thousands of times must not flood
+// it; error lines matter more and get a larger share.
+struct RelayLimits {
+    int warningLines = 20;
+    int errorLines = 50;
+    std::size_t lineBytes = 400;  // longer relayed lines are cut (at a UTF-8 character boundary)
+};
+
+// Decides what coder prints from ffmpeg's output, line by line:
+// - the first input banner "  Duration: HH:MM:SS.ff, ..." line, once;
+// - "time=S.SS speed=Nx" per progress block with a known time, and the last one again on
+//   heartbeat();
+// - warning and error lines without their level tag, up to the limits;
+// - nothing else (every other info line is dropped).
+// Every printed line goes to the sink, without line terminator.
+class OutputRelay {
+public:
+    using Sink = std::function<void(std::string_view)>;
+
+    explicit OutputRelay(Sink sink, RelayLimits limits = {});
+
+    // One line of ffmpeg's stderr.
+    void logLine(std::string_view line);
+
+    // One line of ffmpeg's stdout (the -progress blocks). Returns true when it printed a time
+    // line.
+    bool progressLine(std::string_view line);
+
+    // Prints the last time line again ("time=0.00" before any), so the reader sees progress at
+    // least every half second even while ffmpeg is quiet.
+    void heartbeat();
+
+    // Prints "coder: <text>".
+    void note(std::string_view text);
+
+    // Says how many warning and error lines were left out, if any.
+    void finish();
+
+    // Reason text of the first error-level line, when there was one.
+    const std::optional<std::string>& firstError() const { return m_firstError; }
+
+    bool sawDuration() const { return m_sawDuration; }
+
+private:
+    void relay(const LogLine& line, LogLevel kind);
+    void print(std::string_view line);
+
+    Sink m_sink;
+    RelayLimits m_limits;
+    ProgressReader m_progress;
+    std::string m_lastTimeLine = "time=0.00";
+    std::optional<std::string> m_firstError;
+    LogLevel m_previousLevel = LogLevel::Untagged;
+    bool m_sawTaggedLine = false;
+    bool m_sawDuration = false;
+    int m_warningsShown = 0;
+    int m_warningsLeftOut = 0;
+    int m_errorsShown = 0;
+    int m_errorsLeftOut = 0;
+};
+
+// Cuts `text` to at most `maxBytes` bytes without splitting a UTF-8 sequence, marking the cut
+// with "...".
+std::string shortenLine(std::string_view text, std::size_t maxBytes);

@@ -1,0 +1,153 @@
+#include "common/ArgumentTranslation.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+// The program's MP3 command line, with the rate and bit rate given.
+Args mp3Command(const std::string& rate, const std::string& bitRate = "128k",
+                const std::string& output = "/music/out/song.mp3") {
+    return {"-i",  "/music/in/song.ape", "-y", "-vn", "-ar", rate, "-ab", bitRate, "-ac", "2",
+            output};
+}
+
+Args withFixedPrefix(const Args& rest) {
+    Args all = ffmpegFixedArguments();
+    all.insert(all.end(), rest.begin(), rest.end());
+    return all;
+}
+
+TEST(ArgumentTranslation, FixedOptionsKeepFfmpegFromAskingAndMakeItsOutputReadable) {
+    const Args& fixed = ffmpegFixedArguments();
+    const auto has = [&](const Args& wanted) {
+        return std::search(fixed.begin(), fixed.end(), wanted.begin(), wanted.end()) != fixed.end();
+    };
+    EXPECT_TRUE(has({"-nostdin"}));
+    EXPECT_TRUE(has({"-xerror"}));
+    EXPECT_TRUE(has({"-loglevel", "level+info"}));
+    EXPECT_TRUE(has({"-progress", "pipe:1"}));
+    EXPECT_TRUE(has({"-nostats"}));
+}
+
+TEST(ArgumentTranslation, AcceptedValuesPassThroughInOrderAfterTheFixedOptions) {
+    const Args command = mp3Command("44100", "10.2k");
+    const ArgumentTranslation t = translateArguments(command);
+    EXPECT_EQ(t.ffmpegArguments, withFixedPrefix(command));
+    EXPECT_TRUE(t.notes.empty());
+    EXPECT_EQ(t.outputPath, "/music/out/song.mp3");
+}
+
+TEST(ArgumentTranslation, EveryRateTheEncoderTakesIsKept) {
+    for (long long rate : mp3SampleRates()) {
+        SCOPED_TRACE(rate);
+        EXPECT_EQ(nearestMp3SampleRate(rate), rate);
+        const ArgumentTranslation t = translateArguments(mp3Command(std::to_string(rate)));
+        EXPECT_EQ(t.ffmpegArguments, withFixedPrefix(mp3Command(std::to_string(rate))));
+        EXPECT_TRUE(t.notes.empty());
+    }
+}
+
+TEST(ArgumentTranslation, OtherRatesGoToTheNearestAcceptedOneAndTiesGoUp) {
+    const std::vector<std::pair<long long, long long>> cases = {
+        {12050, 12000},  // just above 12000
+        {28000, 32000},  // halfway between 24000 and 32000
+        {46050, 48000},  // halfway between 44100 and 48000
+        {46049, 44100},  // one below halfway
+        {9512, 8000},    // one below halfway between 8000 and 11025
+        {9513, 11025},   // rounds up past halfway (9512.5)
+        {14000, 16000},  // halfway between 12000 and 16000
+        {96000, 48000},  // above the highest
+        {7999, 8000},    // below the lowest
+        {0, 8000},      {99999999999999999, 48000},
+    };
+    for (const auto& [requested, expected] : cases) {
+        SCOPED_TRACE(requested);
+        EXPECT_EQ(nearestMp3SampleRate(requested), expected);
+    }
+}
+
+TEST(ArgumentTranslation, MappedRateIsReplacedAndNoted) {
+    const ArgumentTranslation t = translateArguments(mp3Command("12050"));
+    EXPECT_EQ(t.ffmpegArguments, withFixedPrefix(mp3Command("12000")));
+    ASSERT_EQ(t.notes.size(), 1U);
+    EXPECT_EQ(t.notes[0], "the MP3 encoder does not take 12050 Hz; using 12000 Hz");
+
+    const ArgumentTranslation tie = translateArguments(mp3Command("28000"));
+    EXPECT_EQ(tie.ffmpegArguments, withFixedPrefix(mp3Command("32000")));
+    ASSERT_EQ(tie.notes.size(), 1U);
+    EXPECT_EQ(tie.notes[0], "the MP3 encoder does not take 28000 Hz; using 32000 Hz");
+}
+
+TEST(ArgumentTranslation, RateTextsThatAreNotPlainNumbersPassThroughUnchanged) {
+    for (const std::string text : {"abc", "", "44.1k", "-8000", "+8000", "44100 ", "12050Hz"}) {
+        SCOPED_TRACE("rate text '" + text + "'");
+        EXPECT_FALSE(parsePlainRate(text).has_value());
+        const ArgumentTranslation t = translateArguments(mp3Command(text));
+        EXPECT_EQ(t.ffmpegArguments, withFixedPrefix(mp3Command(text)));
+        EXPECT_TRUE(t.notes.empty());
+    }
+    EXPECT_EQ(parsePlainRate("044100"), 44100);
+}
+
+TEST(ArgumentTranslation, OnlyMp3OutputsAreMapped) {
+    for (const std::string output : {"/out/a.MP3", "/out/a.Mp3", "/out/x.wav.mp3"}) {
+        SCOPED_TRACE(output);
+        EXPECT_TRUE(hasMp3Extension(output));
+        const ArgumentTranslation t = translateArguments(mp3Command("12050", "128k", output));
+        EXPECT_EQ(t.ffmpegArguments, withFixedPrefix(mp3Command("12000", "128k", output)));
+        EXPECT_EQ(t.notes.size(), 1U);
+    }
+    for (const std::string output :
+         {"/out/a.wav", "/out/a.mp3.wav", "/out/mp3", "/out/a.mp4", "/out/a.rmvb"}) {
+        SCOPED_TRACE(output);
+        EXPECT_FALSE(hasMp3Extension(output));
+        const ArgumentTranslation t = translateArguments(mp3Command("12050", "128k", output));
+        EXPECT_EQ(t.ffmpegArguments, withFixedPrefix(mp3Command("12050", "128k", output)));
+        EXPECT_TRUE(t.notes.empty());
+    }
+}
+
+TEST(ArgumentTranslation, OtherCommandLinesPassThroughWhole) {
+    const Args video = {"-i",   "/in/clip.avi", "-s", "320x240",       "-b:v",
+                        "400k", "-r",           "25", "/out/clip.rmvb"};
+    const ArgumentTranslation t = translateArguments(video);
+    EXPECT_EQ(t.ffmpegArguments, withFixedPrefix(video));
+    EXPECT_EQ(t.outputPath, "/out/clip.rmvb");
+}
+
+TEST(ArgumentTranslation, InputRatesAndTheOutputPathAreNeverMapped) {
+    // "-ar" before "-i" gives the rate of a raw input and is not the encoder's business.
+    const Args rawInput = {"-f",          "s16le", "-ar",   "12050",     "-i",
+                           "/in/raw.pcm", "-ar",   "22050", "/out/a.mp3"};
+    const ArgumentTranslation t = translateArguments(rawInput);
+    EXPECT_EQ(t.ffmpegArguments, withFixedPrefix(rawInput));
+    EXPECT_TRUE(t.notes.empty());
+
+    // A dangling "-ar" right before the output must not swallow the output path.
+    const Args dangling = {"-i", "/in/a.ape", "-ar", "12050.mp3"};
+    const ArgumentTranslation d = translateArguments(dangling);
+    EXPECT_EQ(d.ffmpegArguments, withFixedPrefix(dangling));
+    EXPECT_EQ(d.outputPath, "12050.mp3");
+}
+
+TEST(ArgumentTranslation, PerStreamRateOptionsAreMappedToo) {
+    const Args command = {"-i", "/in/a.ape", "-ar:a", "28000", "/out/a.mp3"};
+    const ArgumentTranslation t = translateArguments(command);
+    EXPECT_EQ(t.ffmpegArguments,
+              withFixedPrefix({"-i", "/in/a.ape", "-ar:a", "32000", "/out/a.mp3"}));
+    EXPECT_EQ(t.notes.size(), 1U);
+}
+
+TEST(ArgumentTranslation, NoArgumentsGiveOnlyTheFixedOptions) {
+    const ArgumentTranslation t = translateArguments({});
+    EXPECT_EQ(t.ffmpegArguments, ffmpegFixedArguments());
+    EXPECT_TRUE(t.outputPath.empty());
+}
+
+}  // namespace

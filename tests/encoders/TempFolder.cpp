@@ -1,0 +1,51 @@
+#include "TempFolder.h"
+
+#include <sys/stat.h>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+TempFolder::TempFolder() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = (base != nullptr && *base != '\0' ? base : "/tmp");
+    pattern += "/encoder-tests-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (::mkdtemp(buffer.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp failed for " + pattern);
+    }
+    m_path = buffer.data();
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+}
+
+std::string TempFolder::write(const std::string& name, const std::string& text) const {
+    const std::string path = file(name);
+    std::ofstream stream(path, std::ios::binary | std::ios::trunc);
+    stream << text;
+    return path;
+}
+
+std::string TempFolder::writeExecutable(const std::string& name, const std::string& text) const {
+    const std::string path = write(name, text);
+    ::chmod(path.c_str(), 0755);
+    return path;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream stream(path, std::ios::binary);
+    std::ostringstream text;
+    text << stream.rdbuf();
+    return text.str();
+}
+
+bool fileExists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
