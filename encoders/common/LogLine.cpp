@@ -1,4 +1,5 @@
 #include "LogLine.h"
+#include "Text.h"
 
 #include <array>
 #include <utility>
@@ -38,16 +39,6 @@ std::size_t digitsAt(std::string_view text, std::size_t pos) {
         ++n;
     }
     return n;
-}
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 }  // namespace

@@ -26,8 +26,7 @@ QString convertUsage() {
         "Defaults: --bitrate 320 --rate 48000 --channels 2, output folder beside the program.\n");
 }
 
-std::optional<ConvertOptions> parseConvertArguments(const QStringList& arguments,
-                                                    QString* error) {
+std::optional<ConvertOptions> parseConvertArguments(const QStringList& arguments, QString* error) {
     ConvertOptions options;
     bool onlyPaths = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -40,10 +39,9 @@ std::optional<ConvertOptions> parseConvertArguments(const QStringList& arguments
             onlyPaths = true;
             continue;
         }
-        const bool takesValue = argument == QLatin1String("--output") ||
-                                argument == QLatin1String("--bitrate") ||
-                                argument == QLatin1String("--rate") ||
-                                argument == QLatin1String("--channels");
+        const bool takesValue =
+            argument == QLatin1String("--output") || argument == QLatin1String("--bitrate") ||
+            argument == QLatin1String("--rate") || argument == QLatin1String("--channels");
         if (!takesValue) {
             *error = QStringLiteral("unknown option %1").arg(argument);
             return std::nullopt;

@@ -18,8 +18,7 @@ struct ConvertOptions {
 };
 
 // Parses the arguments after --convert. Gives nothing, with the reason in `error`, for bad usage.
-std::optional<ConvertOptions> parseConvertArguments(const QStringList& arguments,
-                                                    QString* error);
+std::optional<ConvertOptions> parseConvertArguments(const QStringList& arguments, QString* error);
 
 QString convertUsage();
 

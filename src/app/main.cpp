@@ -19,8 +19,8 @@ int main(int argc, char** argv) {
         }
         return runConvert(*options, stdout, stderr);
     }
-    if (!arguments.isEmpty() &&
-        (arguments.first() == QLatin1String("--help") || arguments.first() == QLatin1String("-h"))) {
+    if (!arguments.isEmpty() && (arguments.first() == QLatin1String("--help") ||
+                                 arguments.first() == QLatin1String("-h"))) {
         std::fputs(convertUsage().toUtf8().constData(), stdout);
         return 0;
     }

@@ -77,11 +77,10 @@ void ConversionRun::RunQueue() {
             m_settings.outputFolder += separator;
             emit outputFolderChanged(m_settings.outputFolder);
         }
-        m_current = BuildEncoderCommand(m_settings, m_queue.head(), m_clock(), m_platform,
-                                        pathTaken);
+        m_current =
+            BuildEncoderCommand(m_settings, m_queue.head(), m_clock(), m_platform, pathTaken);
         EncoderImageName() = m_current.imageName;
-        DOSOutputs& runner =
-            m_current.runner == RunnerChoice::objffmpeg ? m_objffmpeg : m_objDOS;
+        DOSOutputs& runner = m_current.runner == RunnerChoice::objffmpeg ? m_objffmpeg : m_objDOS;
         emit fileStarted(m_queue.head(), m_current.outputPath);
         runner.setCommandLine(m_current.commandLine);
         runner.ExecuteCommand();
@@ -119,10 +118,10 @@ void ConversionRun::finishHead(const DOSOutputs& runner) {
     if (!result.converted) {
         result.message = lastMessageLine(runner.Outputs());
         if (result.message.isEmpty()) {
-            result.message = runner.exitStatus() == 0
-                                 ? QStringLiteral("no output file was written")
-                                 : QStringLiteral("the encoder ended with status %1")
-                                       .arg(runner.exitStatus());
+            result.message =
+                runner.exitStatus() == 0
+                    ? QStringLiteral("no output file was written")
+                    : QStringLiteral("the encoder ended with status %1").arg(runner.exitStatus());
         }
         // The name was free when the command was built, so whatever is there is the failed
         // conversion's partial output.

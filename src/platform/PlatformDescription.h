@@ -15,7 +15,8 @@ struct PlatformDescription {
 
     // The Windows installation: "\" separators, ".exe" images, the fixed scratch folder c:\tmp.
     static PlatformDescription windows(const QString& programFolder) {
-        return {QLatin1Char('\\'), QStringLiteral(".exe"), programFolder, QStringLiteral("c:\\tmp")};
+        return {QLatin1Char('\\'), QStringLiteral(".exe"), programFolder,
+                QStringLiteral("c:\\tmp")};
     }
     // This machine: the running executable's folder and the private per-user scratch folder.
     static PlatformDescription native();

@@ -3,10 +3,10 @@
 #include <QByteArray>
 #include <QFile>
 
-#include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 namespace PrivateTempFolder {
 

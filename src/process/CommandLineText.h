@@ -30,7 +30,7 @@ struct SplitCommand {
 // Splits a whole command line. A quoted program path runs to its closing quote. An unquoted one
 // may contain blanks: as Windows does, the shortest blank-delimited prefix that names an existing
 // file is the program (isProgramFile decides). Gives nothing when no prefix names a program.
-std::optional<SplitCommand> splitCommandLine(const QString& commandLine,
-                                             const std::function<bool(const QString&)>& isProgramFile);
+std::optional<SplitCommand> splitCommandLine(
+    const QString& commandLine, const std::function<bool(const QString&)>& isProgramFile);
 
 }  // namespace CommandLineText

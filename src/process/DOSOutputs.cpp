@@ -12,14 +12,14 @@
 #include <QSocketNotifier>
 #include <QStandardPaths>
 
-#include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/ioctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cerrno>
+#include <csignal>
 
 #include <memory>
 #include <vector>
@@ -102,8 +102,7 @@ pid_t DOSOutputs::startProcess(int writeFd) {
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
 
     pid_t pid = -1;
-    const int result =
-        posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    const int result = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     return result == 0 ? pid : -1;
@@ -127,7 +126,7 @@ void DOSOutputs::collectChild(bool* collected) {
     const pid_t r = ::waitpid(m_child, &status, WNOHANG);
     if (r == m_child) {
         *collected = true;
-        m_exitStatus = WIFEXITED(status) ? WEXITSTATUS(status)
+        m_exitStatus = WIFEXITED(status)     ? WEXITSTATUS(status)
                        : WIFSIGNALED(status) ? 128 + WTERMSIG(status)
                                              : -1;
     } else if (r < 0) {

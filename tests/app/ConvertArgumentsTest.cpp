@@ -15,10 +15,10 @@ TEST(ConvertArgumentsTest, DefaultsAreTheMp3Presets) {
 
 TEST(ConvertArgumentsTest, OptionsAnywhereAndDoubleDashEndsThem) {
     QString error;
-    const auto options = parseConvertArguments(
-        {"--bitrate", "128", "x.ape", "--rate", "44100", "--channels", "1", "--output", "/o",
-         "--", "--odd name.ape"},
-        &error);
+    const auto options =
+        parseConvertArguments({"--bitrate", "128", "x.ape", "--rate", "44100", "--channels", "1",
+                               "--output", "/o", "--", "--odd name.ape"},
+                              &error);
     ASSERT_TRUE(options) << error.toStdString();
     EXPECT_EQ(options->bitRate, "128");
     EXPECT_EQ(options->sampleRate, "44100");
@@ -29,11 +29,11 @@ TEST(ConvertArgumentsTest, OptionsAnywhereAndDoubleDashEndsThem) {
 
 TEST(ConvertArgumentsTest, BadUsageIsRefusedWithAReason) {
     const QList<QStringList> bad = {
-        {},                                // nothing to convert
-        {"--channels", "3", "a.ape"},      // only 1 or 2
+        {},                            // nothing to convert
+        {"--channels", "3", "a.ape"},  // only 1 or 2
         {"--channels", "stereo", "a.ape"},
-        {"a.ape", "--rate"},               // value missing
-        {"--verbose", "a.ape"},            // unknown option
+        {"a.ape", "--rate"},     // value missing
+        {"--verbose", "a.ape"},  // unknown option
         {"--output", "", "a.ape"},
     };
     for (const QStringList& arguments : bad) {

@@ -21,10 +21,14 @@ struct Source {
 };
 
 const QList<Source> kGoodFixtures = {
-    {"tone-44k-stereo-16bit-c2000.ape", 5.0},  {"speech-22k-mono-16bit-c1000.ape", 3.0},
-    {"music-48k-stereo-24bit-c3000.ape", 4.0}, {"music-44k-stereo-16bit-c4000.ape", 6.0},
-    {"music-44k-stereo-16bit-c5000.ape", 3.0}, {"my song.live.2010.ape", 2.0},
-    {"月亮代表我的心.ape", 2.0},               {"tagged-44k-stereo.ape", 3.0},
+    {"tone-44k-stereo-16bit-c2000.ape", 5.0},
+    {"speech-22k-mono-16bit-c1000.ape", 3.0},
+    {"music-48k-stereo-24bit-c3000.ape", 4.0},
+    {"music-44k-stereo-16bit-c4000.ape", 6.0},
+    {"music-44k-stereo-16bit-c5000.ape", 3.0},
+    {"my song.live.2010.ape", 2.0},
+    {"月亮代表我的心.ape", 2.0},
+    {"tagged-44k-stereo.ape", 3.0},
     {"tone.wav", 2.0},
 };
 
@@ -147,9 +151,9 @@ TEST(ConvertEndToEndTest, BadInputsAreReportedAndTheRestOfTheBatchConverts) {
     EXPECT_TRUE(run.out.contains("converted 4, failed 3")) << run.out.toStdString();
     for (const QString& name : bad) {
         // Each failure names its input and carries a message line under it.
-        const QRegularExpression report("failed: " +
-                                        QRegularExpression::escape(TestPaths::fixture(name)) +
-                                        R"(\n  \S[^\n]+\n)");
+        const QRegularExpression report(
+            "failed: " + QRegularExpression::escape(TestPaths::fixture(name)) +
+            R"(\n  \S[^\n]+\n)");
         EXPECT_TRUE(report.match(run.out).hasMatch()) << name.toStdString() << "\n"
                                                       << run.out.toStdString();
     }
@@ -181,8 +185,9 @@ TEST(ConvertEndToEndTest, MissingEncoderIsReportedWithoutHanging) {
     QFile::setPermissions(copy, QFile::ReadOwner | QFile::ExeOwner);
     QTemporaryDir out;
     const ProcessResult run =
-        runProgram(copy, {"--convert", "--output", out.path(),
-                          TestPaths::fixture("tone.wav"), TestPaths::fixture("empty.ape")},
+        runProgram(copy,
+                   {"--convert", "--output", out.path(), TestPaths::fixture("tone.wav"),
+                    TestPaths::fixture("empty.ape")},
                    30000);
     ASSERT_TRUE(run.finished) << "the run hung without its encoder";
     EXPECT_EQ(run.exitCode, 1);

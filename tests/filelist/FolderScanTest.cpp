@@ -21,16 +21,16 @@ TEST(FolderScanTest, OwnFilesFirstThenSubfoldersAndOnlyApeNames) {
     QDir(root).mkpath("sub/deeper");
     QDir(root).mkpath("old.ape");
     QDir(root).mkpath("zeta");
-    for (const char* name : {"b.APE", "a.ape", "c.mp3", "x.apex", "x.ape.bak", ".ape",
-                             "sub/d.Ape", "sub/deeper/e.ape", "old.ape/f.ape", "zeta/g.ape"}) {
+    for (const char* name : {"b.APE", "a.ape", "c.mp3", "x.apex", "x.ape.bak", ".ape", "sub/d.Ape",
+                             "sub/deeper/e.ape", "old.ape/f.ape", "zeta/g.ape"}) {
         touch(root + "/" + name);
     }
     QStringList found;
     SearchFolder(root, found);
-    const QStringList expected = {
-        root + "/.ape",       root + "/a.ape",           root + "/b.APE",
-        root + "/old.ape/f.ape", root + "/sub/d.Ape", root + "/sub/deeper/e.ape",
-        root + "/zeta/g.ape"};
+    const QStringList expected = {root + "/.ape",      root + "/a.ape",
+                                  root + "/b.APE",     root + "/old.ape/f.ape",
+                                  root + "/sub/d.Ape", root + "/sub/deeper/e.ape",
+                                  root + "/zeta/g.ape"};
     EXPECT_EQ(found, expected);
 
     // A second scan appends again: the list is not deduplicated.

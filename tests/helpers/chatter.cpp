@@ -4,11 +4,11 @@
 //   hex HEX       write raw bytes given as hex digits (e.g. e69c88 for one UTF-8 character)
 //   sleep MS      sleep MS milliseconds
 //   exit CODE     exit with CODE
+#include <unistd.h>
 #include <chrono>
 #include <cstdlib>
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 

@@ -49,7 +49,8 @@ TEST(PrivateTempFolderTest, RefusesALinkOrAFilePlantedUnderItsName) {
 
 TEST(PrivateTempFolderTest, DefaultLocationIsPerUser) {
     const QString path = PrivateTempFolder::path();
-    EXPECT_TRUE(path.endsWith("/vordana") || path.startsWith("/tmp/vordana-")) << path.toStdString();
+    EXPECT_TRUE(path.endsWith("/vordana") || path.startsWith("/tmp/vordana-"))
+        << path.toStdString();
     EXPECT_FALSE(PrivateTempFolder::ensure().isEmpty());
     EXPECT_EQ(modeOf(path), 0700u);
 }

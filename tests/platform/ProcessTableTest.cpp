@@ -8,9 +8,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
 
 TEST(ProcessTableTest, FindsLiveProcessesByImageNameIgnoringCase) {
     QTemporaryDir dir;

@@ -14,12 +14,12 @@ TEST(CommandLineTextTest, SplitsArgumentsByTheCRuntimeRules) {
     };
     const QList<Case> cases = {
         {R"(-i "E:\music\a b.ape" -y)", {"-i", R"(E:\music\a b.ape)", "-y"}},
-        {R"(a\\b c)", {R"(a\\b)", "c"}},                   // backslashes alone stay literal
-        {R"("a\"b")", {R"(a"b)"}},                         // \" is a literal quote
-        {R"("a\\\"b")", {R"(a\"b)"}},                      // 2n+1 backslashes + quote
-        {R"("a\\" b)", {R"(a\)", "b"}},                    // 2n backslashes + closing quote
-        {R"(x"y z"w)", {"xy zw"}},                         // quotes group inside a word
-        {R"("" a)", {"", "a"}},                            // an empty quoted argument counts
+        {R"(a\\b c)", {R"(a\\b)", "c"}},  // backslashes alone stay literal
+        {R"("a\"b")", {R"(a"b)"}},        // \" is a literal quote
+        {R"("a\\\"b")", {R"(a\"b)"}},     // 2n+1 backslashes + quote
+        {R"("a\\" b)", {R"(a\)", "b"}},   // 2n backslashes + closing quote
+        {R"(x"y z"w)", {"xy zw"}},        // quotes group inside a word
+        {R"("" a)", {"", "a"}},           // an empty quoted argument counts
         {"  a\t\tb  ", {"a", "b"}},
         {R"("unterminated arg)", {"unterminated arg"}},
     };
@@ -29,18 +29,18 @@ TEST(CommandLineTextTest, SplitsArgumentsByTheCRuntimeRules) {
 }
 
 TEST(CommandLineTextTest, QuotingLeavesWindowsPathsAsPlainQuotes) {
-    for (const QString& path : {QStringLiteral(R"(E:\music\a b.ape)"),
-                                QStringLiteral(R"(E:\out\a b_953.mp3)"),
-                                QStringLiteral("/home/li/月亮代表我的心.ape")}) {
+    for (const QString& path :
+         {QStringLiteral(R"(E:\music\a b.ape)"), QStringLiteral(R"(E:\out\a b_953.mp3)"),
+          QStringLiteral("/home/li/月亮代表我的心.ape")}) {
         EXPECT_EQ(quoteArgument(path), QLatin1Char('"') + path + QLatin1Char('"'));
     }
 }
 
 TEST(CommandLineTextTest, QuotedArgumentsSplitBackToExactlyThemselves) {
-    QStringList tricky = {R"(a"b)",       R"(a\"b)",        R"(ends\)",    R"(ends\\)",
-                          R"(\\server\x)", R"("quoted")",    R"(" -y -i "evil)",
-                          "tab\there",    "",               " lead and trail ",
-                          R"(a\\\"b\\)",  "月亮 \"代表\" 我的心.ape"};
+    QStringList tricky = {R"(a"b)",           R"(a\"b)",       R"(ends\)",
+                          R"(ends\\)",        R"(\\server\x)", R"("quoted")",
+                          R"(" -y -i "evil)", "tab\there",     "",
+                          " lead and trail ", R"(a\\\"b\\)",   "月亮 \"代表\" 我的心.ape"};
     // Plus random strings over the characters that matter.
     QRandomGenerator random(20261208);
     const QString alphabet = QStringLiteral("ab \\\"\t月");

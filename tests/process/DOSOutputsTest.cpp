@@ -100,8 +100,7 @@ TEST_F(DOSOutputsTest, CharacterCutByAReadArrivesWholeInOneChunk) {
 TEST_F(DOSOutputsTest, EventsAreServedWhileTheProgramRuns) {
     bool timerFired = false;
     bool overBeforeTimer = false;
-    QObject::connect(&m_runner, &DOSOutputs::CommandOver,
-                     [&] { overBeforeTimer = !timerFired; });
+    QObject::connect(&m_runner, &DOSOutputs::CommandOver, [&] { overBeforeTimer = !timerFired; });
     QTimer::singleShot(100, [&] { timerFired = true; });
     m_runner.ExecuteCommand(command("sleep 400"));
     EXPECT_TRUE(timerFired);

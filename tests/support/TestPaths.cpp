@@ -61,12 +61,12 @@ MediaInfo probeMedia(const QString& path) {
         break;
     }
     // Decode to mono 16-bit samples at the stream's rate and count them.
-    const ProcessResult decoded = runProgram(
-        QStringLiteral("ffmpeg"),
-        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), path,
-         QStringLiteral("-ac"), QStringLiteral("1"), QStringLiteral("-f"), QStringLiteral("s16le"),
-         QStringLiteral("-")},
-        60000, {}, true);
+    const ProcessResult decoded =
+        runProgram(QStringLiteral("ffmpeg"),
+                   {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), path,
+                    QStringLiteral("-ac"), QStringLiteral("1"), QStringLiteral("-f"),
+                    QStringLiteral("s16le"), QStringLiteral("-")},
+                   60000, {}, true);
     if (info.sampleRate > 0) {
         info.decodedDuration =
             static_cast<double>(decoded.outBytes) / 2.0 / static_cast<double>(info.sampleRate);

@@ -6,10 +6,10 @@
 // Where the tests find their inputs and programs, and a look at media files through ffprobe.
 namespace TestPaths {
 
-QString fixture(const QString& name);   // a file of the shared fixtures' ape folder
+QString fixture(const QString& name);  // a file of the shared fixtures' ape folder
 QString benchInput(const QString& name);
-QString programFolder();                // build folder: vordana and data/coder
-QString helper(const QString& name);    // a test helper program
+QString programFolder();              // build folder: vordana and data/coder
+QString helper(const QString& name);  // a test helper program
 
 // Copies a helper program under another name into `folder` (so it runs with that image name).
 QString copyHelperAs(const QString& helperName, const QString& folder, const QString& newName);
