@@ -218,7 +218,9 @@ QString DOSOutputs::ExecuteCommand(const QString& CommandLine) {
         if (!goOn) {
             break;
         }
-        if ((programEnded || collected) && bytesWaiting(readFd) > 0) {
+        // Once the program has ended, the passes that drain the pipe and collect it need no
+        // pause; only another process of the same image name makes the run wait again.
+        if ((programEnded && !collected) || (collected && bytesWaiting(readFd) > 0)) {
             continue;
         }
         if (!pause) {
