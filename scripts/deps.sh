@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++                 # build tools
-  qt6-base-dev                          # Qt 6 (Core, Gui, Widgets, Network, Test)
+  qt6-base-dev qt6-multimedia-dev       # Qt 6 (Core, Widgets, Network, Test, PrintSupport; sound)
   libgtest-dev libgmock-dev             # tests
   ffmpeg                                # the encoders drive it; ffprobe checks their output
   fonts-wqy-microhei                    # Chinese text needs a CJK font

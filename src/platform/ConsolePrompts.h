@@ -15,6 +15,17 @@ public:
     void openUrl(const QString& target) override;
     void playSound(const QString& wavPath) override;
 
+    // No dialogs without a window: every one of them is cancelled.
+    std::optional<QString> openFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<QString> saveFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<QString> chooseFolder(const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    std::optional<quint32> chooseColor(quint32, bool) override { return std::nullopt; }
+    std::optional<FontChoice> chooseFont(const FontChoice&) override { return std::nullopt; }
+    bool printDialog() override { return false; }
+    bool printerProperties() override { return false; }
+
 private:
     FILE* m_out;
 };

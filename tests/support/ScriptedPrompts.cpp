@@ -9,6 +9,9 @@ ScriptedPrompts::ScriptedPrompts() {
 ScriptedPrompts::~ScriptedPrompts() {
     Prompts::install(nullptr);
     EXPECT_TRUE(m_answers.isEmpty()) << m_answers.size() << " expected message(s) never came";
+    const qsizetype dialogsLeft = m_openFiles.size() + m_saveFiles.size() + m_folders.size() +
+                                  m_colors.size() + m_fonts.size() + m_printers.size();
+    EXPECT_EQ(dialogsLeft, 0) << "expected dialog(s) never came";
 }
 
 Prompts::Answer ScriptedPrompts::message(const QString& text, const QString& caption, Icon icon,
@@ -20,4 +23,49 @@ Prompts::Answer ScriptedPrompts::message(const QString& text, const QString& cap
         return Answer::Ok;
     }
     return m_answers.takeFirst();
+}
+
+template <typename T>
+T ScriptedPrompts::next(QList<T>& queue, const char* what, T cancelled) {
+    if (queue.isEmpty()) {
+        ADD_FAILURE() << "unexpected " << what << " dialog";
+        return cancelled;
+    }
+    return queue.takeFirst();
+}
+
+std::optional<QString> ScriptedPrompts::openFile(const FileDialogRequest& request) {
+    m_fileRequests.append(request);
+    return next<std::optional<QString>>(m_openFiles, "open-file", std::nullopt);
+}
+
+std::optional<QString> ScriptedPrompts::saveFile(const FileDialogRequest& request) {
+    m_fileRequests.append(request);
+    return next<std::optional<QString>>(m_saveFiles, "save-file", std::nullopt);
+}
+
+std::optional<QString> ScriptedPrompts::chooseFolder(const QString& instruction,
+                                                     const QString& startFolder) {
+    Q_UNUSED(startFolder);
+    m_folderInstructions.append(instruction);
+    return next<std::optional<QString>>(m_folders, "folder", std::nullopt);
+}
+
+std::optional<quint32> ScriptedPrompts::chooseColor(quint32 initial, bool fullOpen) {
+    m_initialColors.append(initial);
+    m_colorFullOpen.append(fullOpen);
+    return next<std::optional<quint32>>(m_colors, "colour", std::nullopt);
+}
+
+std::optional<Prompts::FontChoice> ScriptedPrompts::chooseFont(const FontChoice& initial) {
+    m_initialFonts.append(initial);
+    return next<std::optional<FontChoice>>(m_fonts, "font", std::nullopt);
+}
+
+bool ScriptedPrompts::printDialog() {
+    return next<bool>(m_printers, "printer", false);
+}
+
+bool ScriptedPrompts::printerProperties() {
+    return next<bool>(m_printers, "printer properties", false);
 }

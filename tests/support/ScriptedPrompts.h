@@ -24,15 +24,52 @@ public:
 
     Answer message(const QString& text, const QString& caption, Icon icon,
                    Buttons buttons) override;
+    // The next dialog of that kind is expected and gives `answer` (nothing = cancelled).
+    void expectOpenFile(std::optional<QString> answer) { m_openFiles.append(answer); }
+    void expectSaveFile(std::optional<QString> answer) { m_saveFiles.append(answer); }
+    void expectFolder(std::optional<QString> answer) { m_folders.append(answer); }
+    void expectColor(std::optional<quint32> answer) { m_colors.append(answer); }
+    void expectFont(std::optional<FontChoice> answer) { m_fonts.append(answer); }
+    void expectPrinter(bool answer) { m_printers.append(answer); }
+
     void openUrl(const QString& target) override { m_opened << target; }
     void playSound(const QString& wavPath) override { m_sounds << wavPath; }
+    std::optional<QString> openFile(const FileDialogRequest& request) override;
+    std::optional<QString> saveFile(const FileDialogRequest& request) override;
+    std::optional<QString> chooseFolder(const QString& instruction,
+                                        const QString& startFolder) override;
+    std::optional<quint32> chooseColor(quint32 initial, bool fullOpen) override;
+    std::optional<FontChoice> chooseFont(const FontChoice& initial) override;
+    bool printDialog() override;
+    bool printerProperties() override;
+
+    // What the dialogs were asked, in order.
+    const QList<FileDialogRequest>& fileRequests() const { return m_fileRequests; }
+    const QStringList& folderInstructions() const { return m_folderInstructions; }
+    const QList<quint32>& initialColors() const { return m_initialColors; }
+    const QList<bool>& colorFullOpen() const { return m_colorFullOpen; }
+    const QList<FontChoice>& initialFonts() const { return m_initialFonts; }
 
     const QList<Message>& messages() const { return m_messages; }
     const QStringList& opened() const { return m_opened; }
     const QStringList& sounds() const { return m_sounds; }
 
 private:
+    template <typename T>
+    T next(QList<T>& queue, const char* what, T cancelled);
+
     QList<Answer> m_answers;
+    QList<std::optional<QString>> m_openFiles;
+    QList<std::optional<QString>> m_saveFiles;
+    QList<std::optional<QString>> m_folders;
+    QList<std::optional<quint32>> m_colors;
+    QList<std::optional<FontChoice>> m_fonts;
+    QList<bool> m_printers;
+    QList<FileDialogRequest> m_fileRequests;
+    QStringList m_folderInstructions;
+    QList<quint32> m_initialColors;
+    QList<bool> m_colorFullOpen;
+    QList<FontChoice> m_initialFonts;
     QList<Message> m_messages;
     QStringList m_opened;
     QStringList m_sounds;
