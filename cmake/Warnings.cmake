@@ -2,7 +2,7 @@
 option(VORDANA_WERROR "Treat warnings as errors" OFF)
 set(VORDANA_WARNINGS
   -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
-  -Woverloaded-virtual -Wconversion -Wsign-conversion -Wnull-dereference -Wdouble-promotion
+  -Woverloaded-virtual -Wconversion -Wsign-conversion -Wdouble-promotion
   -Wformat=2 -Wimplicit-fallthrough -Wmisleading-indentation -Wduplicated-cond -Wlogical-op)
 if(VORDANA_WERROR)
   list(APPEND VORDANA_WARNINGS -Werror)

@@ -1,0 +1,515 @@
+#include "ui/frmMain.h"
+
+#include "conversion/FormatPresets.h"
+#include "filelist/FileList.h"
+#include "options/OptionsFile.h"
+#include "platform/Prompts.h"
+#include "ui/CCommonDialogs.h"
+#include "ui/MainWindowLayout.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFrame>
+#include <QLineEdit>
+#include <QLinearGradient>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <cmath>
+
+using MainWindowLayout::place;
+
+void HotSpot::mouseReleaseEvent(QMouseEvent* event) {
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+        emit clicked();
+    }
+}
+
+namespace {
+
+QString utf8(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+QComboBox* comboBox(QWidget* parent, const QStringList& items, bool editable) {
+    auto* box = new QComboBox(parent);
+    box->setEditable(editable);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->addItems(items);
+    box->setCurrentIndex(-1);
+    return box;
+}
+
+QLabel* label(QWidget* parent, const QString& text) {
+    auto* l = new QLabel(text, parent);
+    l->setWordWrap(false);
+    return l;
+}
+
+// A small picture of our own for the window's round image buttons.
+QPixmap roundButtonPicture(const QColor& color, const QString& mark) {
+    QPixmap picture(15, 15);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(color);
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(0, 0, 14, 14);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setPixelSize(11);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(QRect(0, 0, 15, 14), Qt::AlignCenter, mark);
+    return picture;
+}
+
+}  // namespace
+
+frmMain::frmMain(const QString& programFolder, QWidget* parent)
+    : QMainWindow(parent),
+      m_programFolder(programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
+                                              : programFolder),
+      m_run(lstFile) {
+    PlatformDescription platform = PlatformDescription::native();
+    platform.programFolder = m_programFolder;
+    m_run.setPlatform(platform);
+    m_run.setProgressYield([] { QCoreApplication::processEvents(); });
+
+    Timer1.setSingleShot(true);
+    Timer1.setInterval(100);
+    connect(&Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
+
+    buildLayout();
+    buildMenus();
+    bindSettings();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildLayout() {
+    setFont(QFont(QStringLiteral("Tahoma"), 9));
+    client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(698, 455);  // 10470 x 6825 twips
+    setCentralWidget(client);
+
+    const QStyle* style = QApplication::style();
+    const struct {
+        int index;
+        int left;
+        const char* caption;
+        const char* tip;
+        QStyle::StandardPixmap icon;
+    } tools[] = {
+        {0, 0, "添加文件", "Add a File", QStyle::SP_FileIcon},
+        {1, 1410, "添加文件夹", "Add Files from a Folder", QStyle::SP_DirIcon},
+        {2, 2820, "移除文件", "Remove File(s) from List", QStyle::SP_TrashIcon},
+        {4, 4230, "提示设置", "Move selected Down", QStyle::SP_MessageBoxInformation},
+        {5, 5640, "退出程序", "Exit", QStyle::SP_DialogCloseButton},
+    };
+    for (const auto& t : tools) {
+        auto* button = new QToolButton(client);
+        button->setObjectName(QStringLiteral("CmdToolsBar%1").arg(t.index));
+        button->setText(utf8(t.caption));
+        button->setToolTip(QString::fromLatin1(t.tip));
+        button->setIcon(style->standardIcon(t.icon));
+        button->setIconSize(QSize(32, 32));
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setAutoRaise(true);
+        place(button, t.left, 0, 1420, 985);
+        CmdToolsBar[static_cast<size_t>(t.index)] = button;
+    }
+
+    const auto hotSpot = [this](const QString& name, const QString& tip, bool hand) {
+        auto* spot = new HotSpot(client);
+        spot->setObjectName(name);
+        spot->setToolTip(tip);
+        if (hand) {
+            spot->setCursor(Qt::PointingHandCursor);
+        }
+        return spot;
+    };
+    imgHelp = hotSpot(QStringLiteral("imgHelp"), QStringLiteral("Help & Tutorial"), true);
+    place(imgHelp, 9520, 120, 225, 225);
+    imgMin = hotSpot(QStringLiteral("imgMin"), QStringLiteral("Minimize Window"), true);
+    place(imgMin, 9775, 135, 210, 210);
+    imgExit = hotSpot(QStringLiteral("imgExit"), QStringLiteral("Exit"), true);
+    place(imgExit, 10075, 150, 225, 225);
+    // At rest the three show their picture faintly, so the user can find them.
+    imgHelp->setPixmap(roundButtonPicture(QColor(70, 130, 180), QStringLiteral("?")));
+    imgMin->setPixmap(roundButtonPicture(QColor(90, 160, 90), QStringLiteral("-")));
+    imgExit->setPixmap(roundButtonPicture(QColor(190, 70, 60), QStringLiteral("x")));
+    imgBrowse =
+        hotSpot(QStringLiteral("imgBrowse"), QStringLiteral("Select an Output Folder"), false);
+    place(imgBrowse, 11160, 5820, 630, 330);
+    imgConvert = hotSpot(QStringLiteral("imgConvert"), QString(), false);
+    place(imgConvert, 7530, 7590, 2805, 1365);
+    imgAdd =
+        hotSpot(QStringLiteral("imgAdd"), QStringLiteral("Add a new file to file list"), false);
+    place(imgAdd, 6135, 8235, 1395, 330);
+    imgRemove =
+        hotSpot(QStringLiteral("imgRemove"), QStringLiteral("Remove a file from file list"), false);
+    place(imgRemove, 7590, 8235, 1185, 330);
+    imgStart = hotSpot(QStringLiteral("imgStart"), QStringLiteral("Start Converting"), false);
+    place(imgStart, 4440, 8220, 1365, 315);
+    const int toolbarLefts[] = {11400, 13620, 14925, 16230, 17550, -1, 12315};
+    for (size_t i = 0; i < imgToolbar.size(); ++i) {
+        if (toolbarLefts[i] < 0) {
+            continue;
+        }
+        imgToolbar[i] = hotSpot(QStringLiteral("imgToolbar%1").arg(i), QString(), false);
+        place(imgToolbar[i], toolbarLefts[i], i == 1 ? 5640 : 5655, 1290, 795);
+    }
+
+    LV = new QTreeWidget(client);
+    LV->setObjectName(QStringLiteral("LV"));
+    LV->setColumnCount(2);
+    LV->setHeaderLabels({utf8("文件名"), utf8("格式")});
+    LV->setRootIsDecorated(false);
+    LV->setSelectionMode(QAbstractItemView::SingleSelection);
+    LV->setUniformRowHeights(true);
+    // The two columns fill the list's width exactly; a sideways scroll bar would only hide rows.
+    LV->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    place(LV, 60, 1350, 6825, 4110);
+    LV->setColumnWidth(0, 361);
+    LV->setColumnWidth(1, 94);
+
+    picText = new QFrame(client);
+    picText->setObjectName(QStringLiteral("picText"));
+    place(picText, 2280, 3120, 2445, 315);
+    lblText = new QLabel(utf8("拖拽文件到这里开始转换"), picText);
+    lblText->setObjectName(QStringLiteral("lblText"));
+    lblText->setStyleSheet(QStringLiteral("color: gray;"));
+    lblText->setAlignment(Qt::AlignCenter);
+    lblText->setGeometry(0, 0, picText->width(), picText->height());
+
+    place(label(client, utf8("输出格式：")), 7290, 1290, 900, 210);
+    place(label(client, utf8("MP3 - 音乐声音格式")), 7320, 1680, 2865, 375);
+    place(label(client, utf8("声音频率：")), 7290, 2130, 900, 210);
+    cmbR = comboBox(client, sampleRateItems(), true);
+    place(cmbR, 7290, 2415, 2835, 330);
+    place(label(client, utf8("声音比特率：")), 7290, 2910, 1080, 210);
+    cmbBR = comboBox(client, bitRateItems(), true);
+    place(cmbBR, 7290, 3225, 2835, 330);
+    place(label(client, utf8("声道：")), 7290, 3750, 540, 210);
+    // The channel count comes from the selected entry: typed text would mean nothing.
+    cmbChannel = comboBox(client, channelItems(), false);
+    place(cmbChannel, 7290, 4065, 2835, 330);
+    place(label(client, utf8("输出路径：")), 7290, 4620, 900, 210);
+    txtPath = new QLineEdit(client);
+    txtPath->setObjectName(QStringLiteral("txtPath"));
+    txtPath->setToolTip(QStringLiteral("Select a Folder to Output"));
+    place(txtPath, 7290, 4935, 2055, 315);
+    cmdBrowse = new QPushButton(utf8("浏览"), client);
+    cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
+    cmdBrowse->setToolTip(QStringLiteral("Select an Output Folder"));
+    place(cmdBrowse, 9420, 4950, 705, 300);
+    Command3 = new QPushButton(utf8("立刻开始转换！"), client);
+    Command3->setObjectName(QStringLiteral("Command3"));
+    place(Command3, 7320, 5460, 2835, 885);
+    lblPB = new QLabel(QStringLiteral("0%"), client);
+    lblPB->setObjectName(QStringLiteral("lblPB"));
+    place(lblPB, 3270, 5670, 345, 210);
+    pb = new QProgressBar(client);
+    pb->setObjectName(QStringLiteral("pb"));
+    pb->setRange(0, 1000);  // tenths of a percent: the value carries a fraction
+    pb->setValue(0);
+    pb->setTextVisible(false);
+    place(pb, 60, 5970, 6855, 315);
+    lblWeb = new QLabel(client);
+    lblWeb->setObjectName(QStringLiteral("lblWeb"));
+    lblWeb->setCursor(Qt::PointingHandCursor);
+    place(lblWeb, 90, 6450, 2430, 195);
+    lblFeed = new QLabel(utf8("意见反馈"), client);
+    lblFeed->setObjectName(QStringLiteral("lblFeed"));
+    lblFeed->setToolTip(QStringLiteral("Send us your suggestion or question"));
+    lblFeed->setCursor(Qt::PointingHandCursor);
+    place(lblFeed, 9360, 6480, 720, 195);
+
+    // Hidden format and video boxes, right of the client area.
+    cmbOF = comboBox(client, formatItems(), false);
+    cmbOF->setObjectName(QStringLiteral("cmbOF"));
+    place(cmbOF, 10290, 1680, 1560, 330);
+    cmbS = comboBox(client, frameSizeItems(), true);
+    place(cmbS, 10290, 2415, 1560, 330);
+    cmbVB = comboBox(client, videoBitRateItems(), true);
+    place(cmbVB, 10290, 3225, 1560, 330);
+    cmbF = comboBox(client, frameRateItems(), true);
+    place(cmbF, 10290, 4065, 1560, 330);
+    const struct {
+        const char* text;
+        int top;
+    } videoLabels[] = {{"视频尺寸：", 2130}, {"视频比特率：", 2910}, {"帧率：", 3750}};
+    for (const auto& v : videoLabels) {
+        QLabel* hidden = label(client, utf8(v.text));
+        place(hidden, 11850, v.top, 1080, 210);
+        hidden->hide();
+    }
+    for (QWidget* hidden : {static_cast<QWidget*>(cmbOF), static_cast<QWidget*>(cmbS),
+                            static_cast<QWidget*>(cmbVB), static_cast<QWidget*>(cmbF)}) {
+        hidden->hide();
+    }
+
+    // The picture bar, below the client area: a stretched gradient.
+    imgPB = new QLabel(client);
+    imgPB->setObjectName(QStringLiteral("imgPB"));
+    imgPB->setScaledContents(true);
+    QPixmap gradient(1, 15);
+    QPainter painter(&gradient);
+    QLinearGradient fill(0, 0, 0, 15);
+    fill.setColorAt(0, QColor(120, 190, 255));
+    fill.setColorAt(1, QColor(30, 90, 200));
+    painter.fillRect(0, 0, 1, 15, fill);
+    painter.end();
+    imgPB->setPixmap(gradient);
+    place(imgPB, 3540, 7980, 0, 195);
+
+    picDrag = new QLabel(client);
+    picDrag->setObjectName(QStringLiteral("picDrag"));
+    picDrag->setToolTip(QStringLiteral("Drag media files onto this DropZone"));
+    picDrag->setPixmap(style->standardPixmap(QStyle::SP_DirOpenIcon));
+    place(picDrag, 11310, 6330, 2145, 2190);
+
+    txtAction = new QLineEdit(client);
+    txtAction->setObjectName(QStringLiteral("txtAction"));
+    place(txtAction, 120, 7200, 1500, 285);
+    txtAction->hide();
+
+    for (QComboBox* box : {cmbBR, cmbR, cmbChannel}) {
+        box->setObjectName(box == cmbBR  ? QStringLiteral("cmbBR")
+                           : box == cmbR ? QStringLiteral("cmbR")
+                                         : QStringLiteral("cmbChannel"));
+    }
+
+    connect(Command3, &QPushButton::clicked, this, &frmMain::Command3_Click);
+    connect(imgStart, &HotSpot::clicked, this, &frmMain::imgStart_Click);
+    connect(imgConvert, &HotSpot::clicked, this, &frmMain::imgConvert_Click);
+    connect(imgRemove, &HotSpot::clicked, this, &frmMain::RemoveSelectedRow);
+    connect(imgExit, &HotSpot::clicked, this, &frmMain::imgExit_Click);
+    connect(CmdToolsBar[5], &QToolButton::clicked, this, &frmMain::imgExit_Click);
+
+    connect(&lstFile, &FileQueue::appended, this, [this](const QString& path) {
+        auto* row = new QTreeWidgetItem(LV);
+        row->setText(0, path);
+        row->setText(1, FileList::formatTag(row->text(0)));
+    });
+    connect(&lstFile, &FileQueue::removed, this,
+            [this](qsizetype index) { delete LV->takeTopLevelItem(static_cast<int>(index)); });
+    connect(&lstFile, &FileQueue::cleared, LV, &QTreeWidget::clear);
+}
+
+void frmMain::buildMenus() {
+    QMenu* menuFile = menuBar()->addMenu(utf8("文件"));
+    QAction* menuAdd = menuFile->addAction(utf8("添加文件"));
+    menuAdd->setObjectName(QStringLiteral("menuAdd"));
+    QAction* menuAddFolder = menuFile->addAction(utf8("添加文件夹"));
+    menuAddFolder->setObjectName(QStringLiteral("menuAddFolder"));
+    menuFile->addSeparator();
+    QAction* menuExit = menuFile->addAction(utf8("退出程序"));
+    menuExit->setObjectName(QStringLiteral("menuExit"));
+    connect(menuExit, &QAction::triggered, this, &frmMain::imgExit_Click);
+
+    QMenu* menuOperate = menuBar()->addMenu(utf8("文件操作"));
+    QAction* menuDelete = menuOperate->addAction(utf8("移除选中文件"));
+    menuDelete->setObjectName(QStringLiteral("menuDelete"));
+    connect(menuDelete, &QAction::triggered, this, &frmMain::RemoveSelectedRow);
+    QAction* menuClear = menuOperate->addAction(utf8("移除全部"));
+    menuClear->setObjectName(QStringLiteral("menuClear"));
+    connect(menuClear, &QAction::triggered, this, &frmMain::ClearList);
+
+    QMenu* menuR = menuBar()->addMenu(utf8("提示设置"));
+    menuR->addAction(utf8("提示设置"))->setObjectName(QStringLiteral("menuReminder"));
+    QMenu* menuA = menuBar()->addMenu(utf8("关于"));
+    menuA->addAction(utf8("关于"))->setObjectName(QStringLiteral("menuAbout"));
+}
+
+void frmMain::bindSettings() {
+    EncoderSettings& settings = m_run.settings();
+    connect(cmbBR, &QComboBox::currentTextChanged, this,
+            [&settings](const QString& text) { settings.bitRate = text; });
+    connect(cmbR, &QComboBox::currentTextChanged, this,
+            [&settings](const QString& text) { settings.sampleRate = text; });
+    connect(cmbChannel, &QComboBox::currentIndexChanged, this,
+            [&settings](int index) { settings.channelIndex = index; });
+    connect(cmbVB, &QComboBox::currentTextChanged, this,
+            [&settings](const QString& text) { settings.videoBitRate = text; });
+    connect(cmbF, &QComboBox::currentTextChanged, this,
+            [&settings](const QString& text) { settings.frameRate = text; });
+    connect(cmbS, &QComboBox::currentTextChanged, this,
+            [&settings](const QString& text) { settings.frameSize = text; });
+    connect(txtPath, &QLineEdit::textChanged, this,
+            [&settings](const QString& text) { settings.outputFolder = text; });
+    connect(cmbOF, &QComboBox::currentIndexChanged, this, [this, &settings](int index) {
+        settings.formatIndex = index;
+        cmbOF_Click();
+    });
+    connect(&m_run, &ConversionRun::outputFolderChanged, txtPath, &QLineEdit::setText);
+    connect(&m_run, &ConversionRun::progressChanged, this, &frmMain::showProgress);
+}
+
+void frmMain::cmbOF_Click() {
+    const auto preset = presetFor(cmbOF->currentIndex());
+    if (!preset) {
+        return;
+    }
+    // A preset text also selects the list entry of that text (or none), so what setup.ini
+    // stores is what the box shows.
+    const auto write = [](QComboBox* box, const QString& text) {
+        box->setCurrentIndex(box->findText(text, Qt::MatchExactly));
+        box->setEditText(text);
+    };
+    if (preset->videoBitRate) {
+        write(cmbVB, *preset->videoBitRate);
+        write(cmbF, *preset->frameRate);
+        write(cmbS, *preset->frameSize);
+    }
+    write(cmbR, preset->sampleRate);
+    write(cmbBR, preset->bitRate);
+    cmbChannel->setCurrentIndex(preset->channelIndex);
+}
+
+int frmMain::selectedIndex(const QComboBox* box) const {
+    return box->isEditable() ? box->findText(box->currentText(), Qt::MatchExactly)
+                             : box->currentIndex();
+}
+
+void frmMain::AddFileRow(const QString& path) {
+    lstFile.append(path);
+}
+
+void frmMain::RemoveSelectedRow() {
+    if (LV->topLevelItemCount() > 0) {
+        QTreeWidgetItem* selected = LV->currentItem();
+        const int k = selected ? LV->indexOfTopLevelItem(selected) : -1;
+        // The head of the queue is being converted: its row stays until its encoder ends.
+        if (k >= 0 && !(k == 0 && m_run.isRunning())) {
+            lstFile.removeAt(k);
+        }
+    }
+    if (LV->topLevelItemCount() == 0) {
+        picText->show();
+    }
+}
+
+void frmMain::ClearList() {
+    const qsizetype rows = lstFile.count();
+    const qsizetype keep = m_run.isRunning() ? 1 : 0;
+    for (qsizetype i = keep; i < rows; ++i) {
+        lstFile.removeAt(keep);
+        QCoreApplication::processEvents();
+    }
+    if (keep == 0) {
+        lstFile.clear();
+    }
+    picText->show();
+}
+
+void frmMain::ShowHintIfEmpty() {
+    picText->setVisible(LV->topLevelItemCount() == 0);
+}
+
+void frmMain::setRunControlsEnabled(bool enabled) {
+    for (QToolButton* button : CmdToolsBar) {
+        if (button) {
+            button->setEnabled(enabled);
+        }
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{Command3, cmbOF, cmbR, cmbBR, cmbS, cmbVB,
+                                                      cmbF, cmbChannel, imgConvert, lblFeed}) {
+        w->setEnabled(enabled);
+    }
+}
+
+void frmMain::imgStart_Click() {
+    if (lstFile.isEmpty()) {
+        Prompts::current().message(utf8("请先添加一个文件"), utf8("添加"),
+                                   Prompts::Icon::Exclamation);
+        return;
+    }
+    if (isConverting()) {
+        return;  // a run is under way and converts everything queued
+    }
+    setRunControlsEnabled(false);
+    Timer1.start();
+}
+
+void frmMain::Timer1_Timer() {
+    Timer1.stop();
+    QCoreApplication::processEvents();
+    RunQueue();
+}
+
+void frmMain::RunQueue() {
+    if (m_run.isRunning()) {
+        return;
+    }
+    m_run.RunQueue();
+    if (!m_run.encoderStarted()) {
+        // The runner has said "File or command not found"; the files stay for another try.
+        setRunControlsEnabled(true);
+        for (QWidget* w : {static_cast<QWidget*>(imgAdd), static_cast<QWidget*>(imgRemove),
+                           static_cast<QWidget*>(imgStart), static_cast<QWidget*>(imgBrowse)}) {
+            w->setEnabled(true);
+        }
+        showProgress(ProgressDisplay{});
+        return;
+    }
+    finishRun();
+}
+
+void frmMain::finishRun() {
+    Prompts& prompts = Prompts::current();
+    prompts.openUrl(txtPath->text());
+    if (Options().SoundReminder == 0) {
+        prompts.playSound(m_programFolder + QStringLiteral("/sound.wav"));
+    }
+    picDrag->show();
+    Command3->setEnabled(true);
+    lblFeed->setEnabled(true);
+    for (QWidget* w : {static_cast<QWidget*>(imgAdd), static_cast<QWidget*>(imgRemove),
+                       static_cast<QWidget*>(imgStart), static_cast<QWidget*>(imgBrowse),
+                       static_cast<QWidget*>(imgConvert)}) {
+        w->setEnabled(true);
+    }
+    setRunControlsEnabled(true);
+
+    const int failed = m_run.failedCount();
+    ProgressDisplay done;
+    done.label = failed == 0 ? QStringLiteral("Done.") : utf8("部分文件转换失败");
+    showProgress(done);
+    if (failed > 0) {
+        QString text = utf8("以下文件转换失败：");
+        for (const FileResult& result : m_run.results()) {
+            if (!result.converted) {
+                text += QStringLiteral("\n\n") + result.input + QLatin1Char('\n') + result.message;
+            }
+        }
+        prompts.message(text, utf8("转换"), Prompts::Icon::Exclamation);
+    }
+}
+
+void frmMain::showProgress(const ProgressDisplay& display) {
+    m_pbValue = display.pbValue;
+    pb->setValue(static_cast<int>(std::lround(display.pbValue * 10.0)));
+    QRectF bar = MainWindowLayout::twips(imgPB);
+    place(imgPB, static_cast<int>(bar.left()), static_cast<int>(bar.top()),
+          static_cast<int>(std::lround(display.barWidth)), static_cast<int>(bar.height()));
+    lblPB->setText(display.label);
+    lblPB->adjustSize();
+}
+
+void frmMain::scaleForDisplay(double x, double y) {
+    // The output folder's font is scaled once more than the rest, as the window always did.
+    QFont font = txtPath->font();
+    font.setPointSizeF(font.pointSizeF() * y / MainWindowLayout::kDesignTwipsPerPixel);
+    txtPath->setFont(font);
+    MainWindowLayout::scale(client, x, y);
+}

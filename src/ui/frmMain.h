@@ -1,0 +1,135 @@
+#pragma once
+
+#include "conversion/ConversionRun.h"
+#include "filelist/FileQueue.h"
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QStringList>
+#include <QTimer>
+
+#include <array>
+#include <memory>
+
+class CCommonDialogs;
+class QComboBox;
+class QFrame;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QToolButton;
+class QTreeWidget;
+
+// A picture control with a click: the window's image hot-spots.
+class HotSpot : public QLabel {
+    Q_OBJECT
+
+public:
+    using QLabel::QLabel;
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// The main window: the file list, the audio settings, the start button and the progress display,
+// bound to the conversion core. Control and handler names follow the program's conventions
+// (LV, lstFile, cmbBR, Command3, imgStart_Click, ...).
+class frmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // `programFolder` holds data/coder, setup.ini, options.ini and sound.wav (the folder of the
+    // running program unless a test gives another).
+    explicit frmMain(const QString& programFolder = QString(), QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Start-up before the window is shown; false when another instance runs (then the process
+    // ends without a window).
+    bool Form_Load();
+    // The exit command: stores the last-used settings, then closes the window.
+    void imgExit_Click();
+
+    // File list.
+    void AddFileRow(const QString& path);
+    void RemoveSelectedRow();
+    void ClearList();
+    void ShowHintIfEmpty();
+
+    // Conversion run.
+    void imgStart_Click();
+    void Command3_Click() { imgStart_Click(); }
+    void imgConvert_Click() { imgStart_Click(); }
+    void RunQueue();
+    bool isConverting() const { return m_run.isRunning() || Timer1.isActive(); }
+
+    // Output format selection applies the format's presets.
+    void cmbOF_Click();
+
+    // Display scaling for a display of x, y twips per pixel (15 = 96 dpi, nothing changes).
+    void scaleForDisplay(double x, double y);
+
+    QString programFolder() const { return m_programFolder; }
+    ConversionRun& run() { return m_run; }
+
+    // Controls, by their documented names.
+    FileQueue lstFile;
+    QStringList lstAddFolder;
+    QTimer Timer1;
+    QTreeWidget* LV = nullptr;
+    QFrame* picText = nullptr;
+    QLabel* lblText = nullptr;
+    QComboBox* cmbOF = nullptr;
+    QComboBox* cmbBR = nullptr;
+    QComboBox* cmbR = nullptr;
+    QComboBox* cmbChannel = nullptr;
+    QComboBox* cmbS = nullptr;
+    QComboBox* cmbVB = nullptr;
+    QComboBox* cmbF = nullptr;
+    QLineEdit* txtPath = nullptr;
+    QLineEdit* txtAction = nullptr;
+    QPushButton* cmdBrowse = nullptr;
+    QPushButton* Command3 = nullptr;
+    QLabel* lblPB = nullptr;
+    QProgressBar* pb = nullptr;
+    QLabel* imgPB = nullptr;
+    QLabel* lblWeb = nullptr;
+    QLabel* lblFeed = nullptr;
+    QLabel* picDrag = nullptr;
+    HotSpot* imgHelp = nullptr;
+    HotSpot* imgMin = nullptr;
+    HotSpot* imgExit = nullptr;
+    HotSpot* imgBrowse = nullptr;
+    HotSpot* imgConvert = nullptr;
+    HotSpot* imgAdd = nullptr;
+    HotSpot* imgRemove = nullptr;
+    HotSpot* imgStart = nullptr;
+    std::array<HotSpot*, 7> imgToolbar{};
+    std::array<QToolButton*, 8> CmdToolsBar{};  // elements 0, 1, 2, 4 and 5 exist
+    QWidget* client = nullptr;                  // the designed client area
+    std::unique_ptr<CCommonDialogs> commonDialogs;
+
+    // The progress bar's value with its fraction (the bar itself shows whole percents).
+    double pbValue() const { return m_pbValue; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildLayout();
+    void buildMenus();
+    void bindSettings();
+    void Timer1_Timer();
+    void showProgress(const ProgressDisplay& display);
+    void setRunControlsEnabled(bool enabled);
+    void finishRun();
+    void Form_Unload();
+    int selectedIndex(const QComboBox* box) const;
+
+    QString m_programFolder;
+    ConversionRun m_run;
+    double m_pbValue = 0.0;
+    bool m_unloaded = false;
+};

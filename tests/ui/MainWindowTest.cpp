@@ -1,0 +1,219 @@
+#include "ui/MainWindowLayout.h"
+#include "ui/WindowTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+
+QString u(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+}  // namespace
+
+TEST_F(WindowTest, VisibleControlsSitAtTheirDesignPositionsAt96Dpi) {
+    frmMain& w = window();
+    ASSERT_EQ(MainWindowLayout::twipsPerPixelX(&w), 15.0) << "the offscreen display is 96 dpi";
+    const struct {
+        QWidget* control;
+        QRect pixels;
+    } expected[] = {
+        {w.LV, {4, 90, 455, 274}},           {w.picText, {152, 208, 163, 21}},
+        {w.cmbR, {486, 161, 189, 22}},       {w.cmbBR, {486, 215, 189, 22}},
+        {w.cmbChannel, {486, 271, 189, 22}}, {w.txtPath, {486, 329, 137, 21}},
+        {w.cmdBrowse, {628, 330, 47, 20}},   {w.Command3, {488, 364, 189, 59}},
+        {w.pb, {4, 398, 457, 21}},           {w.lblFeed, {624, 432, 48, 13}},
+        {w.imgExit, {672, 10, 15, 15}},      {w.CmdToolsBar[4], {282, 0, 95, 66}},
+    };
+    for (const auto& e : expected) {
+        EXPECT_EQ(e.control->geometry(), e.pixels) << e.control->objectName().toStdString();
+        EXPECT_FALSE(e.control->isHidden()) << e.control->objectName().toStdString();
+    }
+    EXPECT_EQ(w.client->size(), QSize(698, 455));
+    EXPECT_EQ(w.Command3->text(), u("立刻开始转换！"));
+    EXPECT_EQ(w.CmdToolsBar[2]->text(), u("移除文件"));
+    EXPECT_EQ(w.CmdToolsBar[2]->toolTip(), "Remove File(s) from List");
+    EXPECT_EQ(w.txtPath->toolTip(), "Select a Folder to Output");
+    EXPECT_EQ(w.LV->headerItem()->text(0), u("文件名"));
+    EXPECT_EQ(w.windowTitle(), "Vordana");
+    // The format and video boxes exist but are not seen; the picture bar lies below the area.
+    for (QWidget* hidden : {static_cast<QWidget*>(w.cmbOF), static_cast<QWidget*>(w.cmbS),
+                            static_cast<QWidget*>(w.cmbVB), static_cast<QWidget*>(w.cmbF),
+                            static_cast<QWidget*>(w.txtAction)}) {
+        EXPECT_TRUE(hidden->isHidden()) << hidden->objectName().toStdString();
+    }
+    EXPECT_GE(w.imgPB->y(), w.client->height());
+    EXPECT_GE(w.picDrag->x(), w.client->width());
+}
+
+TEST_F(WindowTest, AtTwelveTwipsPerPixelTwipsAndFontsShrinkAndPixelsStay) {
+    frmMain& w = window(false);
+    const QRect lvPixels = w.LV->geometry();
+    const double lvFont = w.LV->font().pointSizeF();
+    const double pathFont = w.txtPath->font().pointSizeF();
+    w.scaleForDisplay(12, 12);
+    const QRectF lv = MainWindowLayout::twips(w.LV);
+    EXPECT_DOUBLE_EQ(lv.left(), 60 * 0.8);
+    EXPECT_DOUBLE_EQ(lv.top(), 1350 * 0.8);
+    EXPECT_DOUBLE_EQ(lv.width(), 6825 * 0.8);
+    EXPECT_DOUBLE_EQ(MainWindowLayout::twips(w.Command3).height(), 885 * 0.8);
+    EXPECT_EQ(w.LV->geometry(), lvPixels) << "the design size in pixels is kept";
+    EXPECT_NEAR(w.LV->font().pointSizeF(), lvFont * 0.8, 0.01);
+    EXPECT_NEAR(w.txtPath->font().pointSizeF(), pathFont * 0.8 * 0.8, 0.01);
+}
+
+TEST_F(WindowTest, StartWithAnEmptyListAsksForAFileAndChangesNothing) {
+    frmMain& w = window();
+    m_prompts.expectMessage();
+    QTest::mouseClick(w.Command3, Qt::LeftButton);
+    ASSERT_EQ(m_prompts.messages().size(), 1);
+    EXPECT_EQ(m_prompts.messages()[0].text, u("请先添加一个文件"));
+    EXPECT_EQ(m_prompts.messages()[0].caption, u("添加"));
+    EXPECT_EQ(m_prompts.messages()[0].icon, Prompts::Icon::Exclamation);
+    EXPECT_FALSE(w.isConverting());
+    EXPECT_TRUE(w.Command3->isEnabled());
+    EXPECT_TRUE(w.cmbBR->isEnabled());
+}
+
+TEST_F(WindowTest, ListAndQueueAgreeThroughAddRemoveAndClear) {
+    frmMain& w = window();
+    for (const char* path : {"/m/a.ape", "/m/b.flac", "/m/c.ape"}) {
+        w.AddFileRow(path);
+    }
+    ASSERT_EQ(w.LV->topLevelItemCount(), 3);
+    EXPECT_EQ(w.LV->topLevelItem(1)->text(1), "LAC");
+    w.LV->setCurrentItem(w.LV->topLevelItem(1));
+    w.RemoveSelectedRow();
+    EXPECT_EQ(w.lstFile.paths(), (QStringList{"/m/a.ape", "/m/c.ape"}));
+    EXPECT_EQ(w.LV->topLevelItem(1)->text(0), "/m/c.ape");
+    w.ShowHintIfEmpty();
+    EXPECT_TRUE(w.picText->isHidden());
+    w.ClearList();
+    EXPECT_TRUE(w.lstFile.isEmpty());
+    EXPECT_EQ(w.LV->topLevelItemCount(), 0);
+    EXPECT_FALSE(w.picText->isHidden());
+}
+
+TEST_F(WindowTest, RunConvertsEverythingIncludingFilesAddedMeanwhileAndResets) {
+    useEncoder("fake_coder");
+    frmMain& w = window();
+    const QString out = folder() + "/out";
+    w.txtPath->setText(out);  // no trailing separator
+    w.AddFileRow(folder() + "/one.ape");
+    w.AddFileRow(folder() + "/two.ape");
+    bool added = false;
+    QObject::connect(&w.run(), &ConversionRun::fileStarted, [&] {
+        if (!added) {
+            added = true;
+            w.AddFileRow(folder() + "/late.ape");
+        }
+    });
+    bool disabledDuringRun = false;
+    QObject::connect(&w.run(), &ConversionRun::fileStarted, [&] {
+        disabledDuringRun = !w.Command3->isEnabled() && !w.cmbBR->isEnabled();
+    });
+    convert(w);
+
+    EXPECT_TRUE(disabledDuringRun);
+    EXPECT_EQ(w.txtPath->text(), out + "/");
+    EXPECT_EQ(w.run().results().size(), 3);
+    EXPECT_TRUE(w.run().results().last().input.endsWith("/late.ape"));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 3);
+    EXPECT_TRUE(w.lstFile.isEmpty());
+    EXPECT_EQ(w.LV->topLevelItemCount(), 0);
+    EXPECT_EQ(m_prompts.opened(), QStringList{out + "/"});
+    EXPECT_EQ(m_prompts.sounds(), QStringList{folder() + "/sound.wav"});
+    EXPECT_FALSE(w.picDrag->isHidden());
+    EXPECT_EQ(w.lblPB->text(), "Done.");
+    EXPECT_EQ(w.pb->value(), 0);
+    EXPECT_EQ(w.imgPB->width(), 0);
+    EXPECT_TRUE(w.Command3->isEnabled());
+    EXPECT_TRUE(w.cmbBR->isEnabled());
+    EXPECT_TRUE(w.CmdToolsBar[0]->isEnabled());
+}
+
+TEST_F(WindowTest, SoundStaysOffWhenTheOptionsSaySo) {
+    useEncoder("fake_coder");
+    QFile options(folder() + "/options.ini");
+    ASSERT_TRUE(options.open(QIODevice::WriteOnly));
+    options.write("1\r\n0\r\n0\r\n0\r\n");
+    options.close();
+    frmMain& w = window();
+    w.AddFileRow(folder() + "/one.ape");
+    convert(w);
+    EXPECT_TRUE(m_prompts.sounds().isEmpty());
+    EXPECT_EQ(w.lblPB->text(), "Done.");
+}
+
+TEST_F(WindowTest, FailedFileIsNamedAndTheRunDoesNotSayDone) {
+    useEncoder("fake_coder");
+    frmMain& w = window();
+    w.txtPath->setText(folder() + "/out/");
+    w.AddFileRow(folder() + "/good.ape");
+    w.AddFileRow(folder() + "/will-fail.ape");
+    m_prompts.expectMessage();
+    convert(w);
+    ASSERT_EQ(m_prompts.messages().size(), 1);
+    EXPECT_TRUE(m_prompts.messages()[0].text.contains(folder() + "/will-fail.ape"));
+    EXPECT_TRUE(m_prompts.messages()[0].text.contains("coder: conversion failed"));
+    EXPECT_NE(w.lblPB->text(), "Done.");
+    EXPECT_TRUE(w.lstFile.isEmpty());
+    EXPECT_EQ(QDir(folder() + "/out").entryList(QDir::Files).size(), 1) << "no partial output";
+}
+
+TEST_F(WindowTest, MissingEncoderIsToldOnceAndTheFilesStay) {
+    frmMain& w = window();  // no data/coder
+    w.AddFileRow(folder() + "/a.ape");
+    w.AddFileRow(folder() + "/b.ape");
+    m_prompts.expectMessage();
+    convert(w, 20000);
+    ASSERT_EQ(m_prompts.messages().size(), 1);
+    EXPECT_EQ(m_prompts.messages()[0].text, "File or command not found");
+    EXPECT_EQ(w.lstFile.count(), 2);
+    EXPECT_EQ(w.LV->topLevelItemCount(), 2);
+    EXPECT_TRUE(w.Command3->isEnabled());
+    EXPECT_TRUE(m_prompts.opened().isEmpty());
+}
+
+TEST_F(WindowTest, RealWindowConvertsThreeFixturesToMp3) {
+    useEncoder("coder");
+    frmMain& w = window();
+    w.txtPath->setText(folder() + "/mp3");
+    for (const char* name : {"tone.wav", "月亮代表我的心.ape", "my song.live.2010.ape"}) {
+        w.AddFileRow(TestPaths::fixture(QString::fromUtf8(name)));
+    }
+    convert(w);
+    const QStringList outputs = QDir(folder() + "/mp3").entryList(QDir::Files);
+    ASSERT_EQ(outputs.size(), 3) << outputs.join(", ").toStdString();
+    for (const QString& name : outputs) {
+        const MediaInfo info = probeMedia(folder() + "/mp3/" + name);
+        EXPECT_EQ(info.codec, "mp3") << name.toStdString();
+        EXPECT_EQ(info.sampleRate, 48000);
+        EXPECT_EQ(info.channels, 2);
+        EXPECT_EQ(info.bitRate, 320000);
+    }
+    EXPECT_EQ(w.LV->topLevelItemCount(), 0);
+    EXPECT_EQ(w.lblPB->text(), "Done.");
+}
+
+TEST_F(WindowTest, RealWindowNamesTheBadFixtureBetweenTwoGoodOnes) {
+    useEncoder("coder");
+    frmMain& w = window();
+    w.txtPath->setText(folder() + "/mp3");
+    w.AddFileRow(TestPaths::fixture("tone.wav"));
+    w.AddFileRow(TestPaths::fixture("truncated.ape"));
+    w.AddFileRow(TestPaths::fixture("tagged-44k-stereo.ape"));
+    m_prompts.expectMessage();
+    convert(w);
+    ASSERT_EQ(m_prompts.messages().size(), 1);
+    EXPECT_TRUE(m_prompts.messages()[0].text.contains(TestPaths::fixture("truncated.ape")));
+    EXPECT_EQ(QDir(folder() + "/mp3").entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(w.LV->topLevelItemCount(), 0);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "options/OptionsFile.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestPaths.h"
+#include "ui/frmMain.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+// A window over a program folder of its own (setup.ini, options.ini, data/coder), with scripted
+// prompts installed, so tests neither touch the build folder nor block on a dialog.
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_program.isValid());
+        QDir().mkpath(folder() + "/data");
+        Options() = OptionsRecord{};
+    }
+
+    QString folder() const { return m_program.path(); }
+
+    void useEncoder(const QString& helperOrCoder) {
+        if (helperOrCoder == QLatin1String("coder")) {
+            QFile::copy(TestPaths::programFolder() + "/data/coder", folder() + "/data/coder");
+        } else {
+            TestPaths::copyHelperAs(helperOrCoder, folder() + "/data", "coder");
+        }
+    }
+
+    frmMain& window(bool load = true) {
+        m_window = std::make_unique<frmMain>(folder());
+        if (load) {
+            EXPECT_TRUE(m_window->Form_Load());
+        }
+        return *m_window;
+    }
+
+    // Clicks the start button and waits for the run to end.
+    void convert(frmMain& w, int timeoutMs = 120000) {
+        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isConverting(); }, timeoutMs));
+    }
+
+    QTemporaryDir m_program;
+    ScriptedPrompts m_prompts;
+    std::unique_ptr<frmMain> m_window;
+};
