@@ -47,8 +47,9 @@ QComboBox* comboBox(QWidget* parent, const QStringList& items, bool editable) {
     return box;
 }
 
-QLabel* label(QWidget* parent, const QString& text) {
+QLabel* label(QWidget* parent, const QString& name, const QString& text) {
     auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
     l->setWordWrap(false);
     return l;
 }
@@ -191,19 +192,20 @@ void frmMain::buildLayout() {
     lblText->setAlignment(Qt::AlignCenter);
     lblText->setGeometry(0, 0, picText->width(), picText->height());
 
-    place(label(client, utf8("输出格式：")), 7290, 1290, 900, 210);
-    place(label(client, utf8("MP3 - 音乐声音格式")), 7320, 1680, 2865, 375);
-    place(label(client, utf8("声音频率：")), 7290, 2130, 900, 210);
+    place(label(client, QStringLiteral("Label1"), utf8("输出格式：")), 7290, 1290, 900, 210);
+    place(label(client, QStringLiteral("Label9"), utf8("MP3 - 音乐声音格式")), 7320, 1680, 2865,
+          375);
+    place(label(client, QStringLiteral("Label5"), utf8("声音频率：")), 7290, 2130, 900, 210);
     cmbR = comboBox(client, sampleRateItems(), true);
     place(cmbR, 7290, 2415, 2835, 330);
-    place(label(client, utf8("声音比特率：")), 7290, 2910, 1080, 210);
+    place(label(client, QStringLiteral("Label6"), utf8("声音比特率：")), 7290, 2910, 1080, 210);
     cmbBR = comboBox(client, bitRateItems(), true);
     place(cmbBR, 7290, 3225, 2835, 330);
-    place(label(client, utf8("声道：")), 7290, 3750, 540, 210);
+    place(label(client, QStringLiteral("Label7"), utf8("声道：")), 7290, 3750, 540, 210);
     // The channel count comes from the selected entry: typed text would mean nothing.
     cmbChannel = comboBox(client, channelItems(), false);
     place(cmbChannel, 7290, 4065, 2835, 330);
-    place(label(client, utf8("输出路径：")), 7290, 4620, 900, 210);
+    place(label(client, QStringLiteral("Label8"), utf8("输出路径：")), 7290, 4620, 900, 210);
     txtPath = new QLineEdit(client);
     txtPath->setObjectName(QStringLiteral("txtPath"));
     txtPath->setToolTip(QStringLiteral("Select a Folder to Output"));
@@ -249,7 +251,7 @@ void frmMain::buildLayout() {
         int top;
     } videoLabels[] = {{"视频尺寸：", 2130}, {"视频比特率：", 2910}, {"帧率：", 3750}};
     for (const auto& v : videoLabels) {
-        QLabel* hidden = label(client, utf8(v.text));
+        QLabel* hidden = label(client, QString(), utf8(v.text));
         place(hidden, 11850, v.top, 1080, 210);
         hidden->hide();
     }

@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QProcess>
 
+#include "platform/PrivateTempFolder.h"
+
 namespace {
 
 QString u(const char* text) {
@@ -105,6 +107,20 @@ TEST_F(StartupTest, OptionsFileIsReadAtStartAndGarbageNeverCrashes) {
     Options() = OptionsRecord{};
     window();
     EXPECT_EQ(Options().SoundReminder, 0);
+}
+
+TEST_F(StartupTest, ClosingDeletesTheTemporaryFiles) {
+    const QString temporary = PrivateTempFolder::ensure();
+    ASSERT_FALSE(temporary.isEmpty());
+    for (const char* name : {"/tmpfile.wav", "/tmpfile1.mp3"}) {
+        QFile file(temporary + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    frmMain& w = window();
+    w.imgExit_Click();
+    EXPECT_FALSE(QFile::exists(temporary + "/tmpfile.wav"));
+    EXPECT_FALSE(QFile::exists(temporary + "/tmpfile1.mp3"));
+    EXPECT_TRUE(QFile::exists(folder() + "/setup.ini"));
 }
 
 TEST_F(StartupTest, SecondInstanceEndsAtOnce) {

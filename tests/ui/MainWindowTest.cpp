@@ -116,12 +116,15 @@ TEST_F(WindowTest, RunConvertsEverythingIncludingFilesAddedMeanwhileAndResets) {
         }
     });
     bool disabledDuringRun = false;
+    QStringList folderAtStart;
     QObject::connect(&w.run(), &ConversionRun::fileStarted, [&] {
         disabledDuringRun = !w.Command3->isEnabled() && !w.cmbBR->isEnabled();
+        folderAtStart << w.txtPath->text();
     });
     convert(w);
 
     EXPECT_TRUE(disabledDuringRun);
+    EXPECT_EQ(folderAtStart.value(0), out + "/") << "the separator comes before the first file";
     EXPECT_EQ(w.txtPath->text(), out + "/");
     EXPECT_EQ(w.run().results().size(), 3);
     EXPECT_TRUE(w.run().results().last().input.endsWith("/late.ape"));
@@ -215,5 +218,48 @@ TEST_F(WindowTest, RealWindowNamesTheBadFixtureBetweenTwoGoodOnes) {
     ASSERT_EQ(m_prompts.messages().size(), 1);
     EXPECT_TRUE(m_prompts.messages()[0].text.contains(TestPaths::fixture("truncated.ape")));
     EXPECT_EQ(QDir(folder() + "/mp3").entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(w.LV->topLevelItemCount(), 0);
+}
+
+TEST_F(WindowTest, TheFileBeingConvertedCannotBeRemovedAndAStartDuringARunIsIgnored) {
+    useEncoder("fake_coder");
+    frmMain& w = window();
+    w.txtPath->setText(folder() + "/out/");
+    w.AddFileRow(folder() + "/head.ape");
+    w.AddFileRow(folder() + "/second.ape");
+    w.AddFileRow(folder() + "/third.ape");
+    bool once = false;
+    QObject::connect(&w.run(), &ConversionRun::fileStarted, [&] {
+        if (once) {
+            return;
+        }
+        once = true;
+        w.LV->setCurrentItem(w.LV->topLevelItem(0));
+        w.RemoveSelectedRow();  // the head converts: nothing happens
+        w.imgStart_Click();     // a second start: ignored
+        w.LV->setCurrentItem(w.LV->topLevelItem(2));
+        w.RemoveSelectedRow();  // a waiting file may go
+        EXPECT_EQ(w.lstFile.count(), 2);
+    });
+    convert(w);
+    ASSERT_EQ(w.run().results().size(), 2);
+    EXPECT_TRUE(w.run().results()[0].input.endsWith("/head.ape"));
+    EXPECT_TRUE(w.run().results()[1].input.endsWith("/second.ape"));
+    EXPECT_TRUE(w.run().results()[0].converted);
+
+    // Clearing during a run keeps the head, which finishes normally.
+    w.AddFileRow(folder() + "/a.ape");
+    w.AddFileRow(folder() + "/b.ape");
+    bool cleared = false;
+    QObject::connect(&w.run(), &ConversionRun::fileStarted, [&] {
+        if (!cleared) {
+            cleared = true;
+            w.ClearList();
+            EXPECT_EQ(w.lstFile.paths(), QStringList{folder() + "/a.ape"});
+        }
+    });
+    convert(w);
+    ASSERT_EQ(w.run().results().size(), 1);
+    EXPECT_TRUE(w.run().results()[0].converted);
     EXPECT_EQ(w.LV->topLevelItemCount(), 0);
 }
