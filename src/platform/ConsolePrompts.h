@@ -25,6 +25,8 @@ public:
     std::optional<FontChoice> chooseFont(const FontChoice&) override { return std::nullopt; }
     bool printDialog() override { return false; }
     bool printerProperties() override { return false; }
+    void showModal(QObject*) override {}
+    void popupMenu(QObject*) override {}
 
 private:
     FILE* m_out;

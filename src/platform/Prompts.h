@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QtGlobal>
 
@@ -52,6 +53,11 @@ public:
     virtual std::optional<FontChoice> chooseFont(const FontChoice& initial) = 0;
     virtual bool printDialog() = 0;
     virtual bool printerProperties() = 0;
+
+    // Shows one of the program's own windows (a dialog) modally; returns when it closes.
+    virtual void showModal(QObject* window) = 0;
+    // Pops up a menu at the mouse position; the chosen item (if any) is triggered.
+    virtual void popupMenu(QObject* menu) = 0;
 
     // The installed implementation (a ConsolePrompts until something else is installed).
     static Prompts& current();

@@ -1,5 +1,9 @@
 #include "ui/WidgetPrompts.h"
 
+#include <QCursor>
+#include <QDialog>
+#include <QMenu>
+
 #include <QAudioDevice>
 #include <QColorDialog>
 #include <QDesktopServices>
@@ -329,5 +333,17 @@ std::optional<qint64> WidgetPrompts::wavLengthMs(const QString& wavPath) {
         if (!file.seek(next)) {
             return std::nullopt;
         }
+    }
+}
+
+void WidgetPrompts::showModal(QObject* window) {
+    if (auto* dialog = qobject_cast<QDialog*>(window)) {
+        dialog->exec();
+    }
+}
+
+void WidgetPrompts::popupMenu(QObject* menu) {
+    if (auto* popup = qobject_cast<QMenu*>(menu)) {
+        popup->exec(QCursor::pos());
     }
 }

@@ -31,6 +31,8 @@ public:
     std::optional<FontChoice> chooseFont(const FontChoice& initial) override;
     bool printDialog() override;
     bool printerProperties() override;
+    void showModal(QObject* window) override;
+    void popupMenu(QObject* menu) override;
 
     // "description|pattern;pattern|description|pattern" as Qt name filters
     // ("description (pattern pattern)"), in the same order.

@@ -25,13 +25,6 @@
 
 using MainWindowLayout::place;
 
-void HotSpot::mouseReleaseEvent(QMouseEvent* event) {
-    QLabel::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
-        emit clicked();
-    }
-}
-
 namespace {
 
 QString utf8(const char* text) {

@@ -2,6 +2,7 @@
 
 #include "conversion/ConversionRun.h"
 #include "filelist/FileQueue.h"
+#include "ui/HotSpot.h"
 
 #include <QLabel>
 #include <QMainWindow>
@@ -19,20 +20,6 @@ class QProgressBar;
 class QPushButton;
 class QToolButton;
 class QTreeWidget;
-
-// A picture control with a click: the window's image hot-spots.
-class HotSpot : public QLabel {
-    Q_OBJECT
-
-public:
-    using QLabel::QLabel;
-
-signals:
-    void clicked();
-
-protected:
-    void mouseReleaseEvent(QMouseEvent* event) override;
-};
 
 // The main window: the file list, the audio settings, the start button and the progress display,
 // bound to the conversion core. Control and handler names follow the program's conventions

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QMetaObject>
+#include <QVariant>
+
 ScriptedPrompts::ScriptedPrompts() {
     Prompts::install(this);
 }
@@ -10,7 +13,8 @@ ScriptedPrompts::~ScriptedPrompts() {
     Prompts::install(nullptr);
     EXPECT_TRUE(m_answers.isEmpty()) << m_answers.size() << " expected message(s) never came";
     const qsizetype dialogsLeft = m_openFiles.size() + m_saveFiles.size() + m_folders.size() +
-                                  m_colors.size() + m_fonts.size() + m_printers.size();
+                                  m_colors.size() + m_fonts.size() + m_printers.size() +
+                                  m_modals.size() + m_popups.size();
     EXPECT_EQ(dialogsLeft, 0) << "expected dialog(s) never came";
 }
 
@@ -68,4 +72,43 @@ bool ScriptedPrompts::printDialog() {
 
 bool ScriptedPrompts::printerProperties() {
     return next<bool>(m_printers, "printer properties", false);
+}
+
+void ScriptedPrompts::showModal(QObject* window) {
+    if (m_modals.isEmpty()) {
+        ADD_FAILURE() << "unexpected modal window "
+                      << (window ? window->objectName().toStdString() : std::string());
+        return;
+    }
+    m_modals.takeFirst()(window);
+}
+
+void ScriptedPrompts::popupMenu(QObject* menu) {
+    QStringList captions;
+    // Menu items are found by their properties, so the test support needs no widget library.
+    QObject* chosen = nullptr;
+    const QString choice = m_popups.isEmpty() ? QString() : m_popups.first();
+    for (QObject* item : menu ? menu->findChildren<QObject*>() : QList<QObject*>()) {
+        if (!item->metaObject()->inherits(&QObject::staticMetaObject) ||
+            qstrcmp(item->metaObject()->className(), "QAction") != 0 ||
+            item->property("separator").toBool()) {
+            continue;
+        }
+        const QString text = item->property("text").toString();
+        captions << text;
+        if (!choice.isEmpty() && text == choice) {
+            chosen = item;
+        }
+    }
+    m_popupCaptions.append(captions);
+    if (m_popups.isEmpty()) {
+        ADD_FAILURE() << "unexpected popup menu";
+        return;
+    }
+    m_popups.removeFirst();
+    if (chosen) {
+        QMetaObject::invokeMethod(chosen, "trigger");
+    } else if (!choice.isEmpty()) {
+        ADD_FAILURE() << "the popup has no item " << choice.toStdString();
+    }
 }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Prompts for tests: answers from a queue, records what was asked, and fails the test on any
 // prompt nobody expected. Installs itself for its lifetime.
 class ScriptedPrompts : public Prompts {
@@ -31,6 +33,12 @@ public:
     void expectColor(std::optional<quint32> answer) { m_colors.append(answer); }
     void expectFont(std::optional<FontChoice> answer) { m_fonts.append(answer); }
     void expectPrinter(bool answer) { m_printers.append(answer); }
+    // The next modal window is expected; `script` acts on it (fills fields, presses buttons)
+    // in place of the user, and the window counts as closed when it returns.
+    void expectModal(std::function<void(QObject*)> script) { m_modals.append(std::move(script)); }
+    // The next popup menu is expected; the item with caption `choice` is triggered (an empty
+    // choice dismisses the menu). Every caption of the menu is recorded.
+    void expectPopup(const QString& choice) { m_popups.append(choice); }
 
     void openUrl(const QString& target) override { m_opened << target; }
     void playSound(const QString& wavPath) override { m_sounds << wavPath; }
@@ -42,6 +50,9 @@ public:
     std::optional<FontChoice> chooseFont(const FontChoice& initial) override;
     bool printDialog() override;
     bool printerProperties() override;
+    void showModal(QObject* window) override;
+    void popupMenu(QObject* menu) override;
+    const QList<QStringList>& popupCaptions() const { return m_popupCaptions; }
 
     // What the dialogs were asked, in order.
     const QList<FileDialogRequest>& fileRequests() const { return m_fileRequests; }
@@ -65,6 +76,9 @@ private:
     QList<std::optional<quint32>> m_colors;
     QList<std::optional<FontChoice>> m_fonts;
     QList<bool> m_printers;
+    QList<std::function<void(QObject*)>> m_modals;
+    QStringList m_popups;
+    QList<QStringList> m_popupCaptions;
     QList<FileDialogRequest> m_fileRequests;
     QStringList m_folderInstructions;
     QList<quint32> m_initialColors;
