@@ -4,8 +4,13 @@
 #include "filelist/FileList.h"
 #include "options/OptionsFile.h"
 #include "platform/Prompts.h"
+#include "ui/Artwork.h"
 #include "ui/CCommonDialogs.h"
+#include "ui/HelpAbout.h"
 #include "ui/MainWindowLayout.h"
+#include "ui/WindowChrome.h"
+#include "ui/frmMenu.h"
+#include "ui/frmSuggest.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -47,24 +52,6 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text) {
     return l;
 }
 
-// A small picture of our own for the window's round image buttons.
-QPixmap roundButtonPicture(const QColor& color, const QString& mark) {
-    QPixmap picture(15, 15);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(color);
-    painter.setPen(Qt::NoPen);
-    painter.drawEllipse(0, 0, 14, 14);
-    painter.setPen(Qt::white);
-    QFont font = painter.font();
-    font.setPixelSize(11);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.drawText(QRect(0, 0, 15, 14), Qt::AlignCenter, mark);
-    return picture;
-}
-
 }  // namespace
 
 frmMain::frmMain(const QString& programFolder, QWidget* parent)
@@ -84,6 +71,8 @@ frmMain::frmMain(const QString& programFolder, QWidget* parent)
     buildLayout();
     buildMenus();
     bindSettings();
+    connectCommands();
+    applyChrome();
 }
 
 frmMain::~frmMain() = default;
@@ -137,10 +126,6 @@ void frmMain::buildLayout() {
     place(imgMin, 9775, 135, 210, 210);
     imgExit = hotSpot(QStringLiteral("imgExit"), QStringLiteral("Exit"), true);
     place(imgExit, 10075, 150, 225, 225);
-    // At rest the three show their picture faintly, so the user can find them.
-    imgHelp->setPixmap(roundButtonPicture(QColor(70, 130, 180), QStringLiteral("?")));
-    imgMin->setPixmap(roundButtonPicture(QColor(90, 160, 90), QStringLiteral("-")));
-    imgExit->setPixmap(roundButtonPicture(QColor(190, 70, 60), QStringLiteral("x")));
     imgBrowse =
         hotSpot(QStringLiteral("imgBrowse"), QStringLiteral("Select an Output Folder"), false);
     place(imgBrowse, 11160, 5820, 630, 330);
@@ -219,11 +204,11 @@ void frmMain::buildLayout() {
     pb->setValue(0);
     pb->setTextVisible(false);
     place(pb, 60, 5970, 6855, 315);
-    lblWeb = new QLabel(client);
+    lblWeb = new HotSpot(client);
     lblWeb->setObjectName(QStringLiteral("lblWeb"));
     lblWeb->setCursor(Qt::PointingHandCursor);
     place(lblWeb, 90, 6450, 2430, 195);
-    lblFeed = new QLabel(utf8("意见反馈"), client);
+    lblFeed = new HotSpot(utf8("意见反馈"), client);
     lblFeed->setObjectName(QStringLiteral("lblFeed"));
     lblFeed->setToolTip(QStringLiteral("Send us your suggestion or question"));
     lblFeed->setCursor(Qt::PointingHandCursor);
@@ -267,7 +252,7 @@ void frmMain::buildLayout() {
     imgPB->setPixmap(gradient);
     place(imgPB, 3540, 7980, 0, 195);
 
-    picDrag = new QLabel(client);
+    picDrag = new HotSpot(client);
     picDrag->setObjectName(QStringLiteral("picDrag"));
     picDrag->setToolTip(QStringLiteral("Drag media files onto this DropZone"));
     picDrag->setPixmap(style->standardPixmap(QStyle::SP_DirOpenIcon));
@@ -283,13 +268,6 @@ void frmMain::buildLayout() {
                            : box == cmbR ? QStringLiteral("cmbR")
                                          : QStringLiteral("cmbChannel"));
     }
-
-    connect(Command3, &QPushButton::clicked, this, &frmMain::Command3_Click);
-    connect(imgStart, &HotSpot::clicked, this, &frmMain::imgStart_Click);
-    connect(imgConvert, &HotSpot::clicked, this, &frmMain::imgConvert_Click);
-    connect(imgRemove, &HotSpot::clicked, this, &frmMain::RemoveSelectedRow);
-    connect(imgExit, &HotSpot::clicked, this, &frmMain::imgExit_Click);
-    connect(CmdToolsBar[5], &QToolButton::clicked, this, &frmMain::imgExit_Click);
 
     connect(&lstFile, &FileQueue::appended, this, [this](const QString& path) {
         auto* row = new QTreeWidgetItem(LV);
@@ -310,20 +288,27 @@ void frmMain::buildMenus() {
     menuFile->addSeparator();
     QAction* menuExit = menuFile->addAction(utf8("退出程序"));
     menuExit->setObjectName(QStringLiteral("menuExit"));
-    connect(menuExit, &QAction::triggered, this, &frmMain::imgExit_Click);
+    connect(menuAdd, &QAction::triggered, this, [this] { CmdToolsBar_Click(0); });
+    connect(menuAddFolder, &QAction::triggered, this, [this] { CmdToolsBar_Click(1); });
+    connect(menuExit, &QAction::triggered, this, [this] { CmdToolsBar_Click(5); });
 
     QMenu* menuOperate = menuBar()->addMenu(utf8("文件操作"));
     QAction* menuDelete = menuOperate->addAction(utf8("移除选中文件"));
     menuDelete->setObjectName(QStringLiteral("menuDelete"));
-    connect(menuDelete, &QAction::triggered, this, &frmMain::RemoveSelectedRow);
+    connect(menuDelete, &QAction::triggered, this,
+            [this] { txtAction->setText(QStringLiteral("RemoveSelected")); });
     QAction* menuClear = menuOperate->addAction(utf8("移除全部"));
     menuClear->setObjectName(QStringLiteral("menuClear"));
     connect(menuClear, &QAction::triggered, this, &frmMain::ClearList);
 
     QMenu* menuR = menuBar()->addMenu(utf8("提示设置"));
-    menuR->addAction(utf8("提示设置"))->setObjectName(QStringLiteral("menuReminder"));
+    QAction* menuReminder = menuR->addAction(utf8("提示设置"));
+    menuReminder->setObjectName(QStringLiteral("menuReminder"));
+    connect(menuReminder, &QAction::triggered, this, [this] { CmdToolsBar_Click(4); });
     QMenu* menuA = menuBar()->addMenu(utf8("关于"));
-    menuA->addAction(utf8("关于"))->setObjectName(QStringLiteral("menuAbout"));
+    QAction* menuAbout = menuA->addAction(utf8("关于"));
+    menuAbout->setObjectName(QStringLiteral("menuAbout"));
+    connect(menuAbout, &QAction::triggered, this, [] { showAbout(); });
 }
 
 void frmMain::bindSettings() {
@@ -507,4 +492,58 @@ void frmMain::scaleForDisplay(double x, double y) {
     font.setPointSizeF(font.pointSizeF() * y / MainWindowLayout::kDesignTwipsPerPixel);
     txtPath->setFont(font);
     MainWindowLayout::scale(client, x, y);
+}
+
+void frmMain::applyChrome() {
+    using Artwork::Glyph;
+    // The round buttons at the top right keep a quiet picture of their own beneath them, so the
+    // user can find them while they are at rest; the hot-spot on top shows the lit look.
+    const struct {
+        HotSpot* spot;
+        Glyph glyph;
+    } round[] = {{imgHelp, Glyph::Help}, {imgMin, Glyph::Minimise}, {imgExit, Glyph::Exit}};
+    for (const auto& r : round) {
+        auto* rest = new QLabel(client);
+        rest->setObjectName(r.spot->objectName() + QStringLiteral("Rest"));
+        rest->setGeometry(r.spot->geometry());
+        rest->setPixmap(Artwork::roundButton(r.glyph, r.spot->size(), false));
+        rest->setAttribute(Qt::WA_TransparentForMouseEvents);
+        rest->stackUnder(r.spot);
+        WindowChrome::setHandPointer(r.spot);
+    }
+
+    auto* chrome = new WindowChrome(this, client);
+    chrome->addHotSpot(imgHelp, Artwork::roundButton(Glyph::Help, imgHelp->size(), true));
+    chrome->addHotSpot(imgExit, Artwork::roundButton(Glyph::Exit, imgExit->size(), true));
+    chrome->addHotSpot(imgBrowse, Artwork::browseButton(imgBrowse->size(), true),
+                       PressLook::PressedPicture, Artwork::browseButton(imgBrowse->size(), false));
+    chrome->addHotSpot(imgMin, Artwork::roundButton(Glyph::Minimise, imgMin->size(), true));
+    chrome->setMinimiseButton(imgMin);
+    for (HotSpot* plain : {imgStart, imgAdd, imgRemove}) {
+        chrome->addHotSpot(plain, QPixmap(), PressLook::RemovePicture);
+    }
+    const struct {
+        Glyph glyph;
+        const char* caption;
+    } tools[] = {{Glyph::AddFile, "添加文件"},    {Glyph::RemoveFile, "移除文件"},
+                 {Glyph::Options, "提示设置"},    {Glyph::Help, "帮助"},
+                 {Glyph::Exit, "退出程序"},       {Glyph::AddFile, ""},
+                 {Glyph::AddFolder, "添加文件夹"}};
+    QList<HotSpot*> group;
+    QList<QPixmap> lit;
+    for (size_t i = 0; i < imgToolbar.size(); ++i) {
+        if (imgToolbar[i]) {
+            group << imgToolbar[i];
+            lit << Artwork::toolbarButton(tools[i].glyph, utf8(tools[i].caption),
+                                          imgToolbar[i]->size(), true);
+        }
+    }
+    chrome->addToolbarGroup(group, lit);
+    chrome->addHotSpot(imgConvert,
+                       Artwork::convertButton(utf8("立刻开始转换！"), imgConvert->size(), true),
+                       PressLook::RemovePicture);
+    chrome->setBoldOnHover(lblFeed);
+    WindowChrome::setHandPointer(lblFeed);
+    WindowChrome::setHandPointer(lblWeb);
+    m_chrome = chrome;
 }

@@ -13,6 +13,10 @@
 #include <memory>
 
 class CCommonDialogs;
+class QMimeData;
+class frmMenu;
+class frmSuggest;
+class WindowChrome;
 class QComboBox;
 class QFrame;
 class QLineEdit;
@@ -55,6 +59,31 @@ public:
     // Output format selection applies the format's presets.
     void cmbOF_Click();
 
+    // Getting files in: the open-file dialog, the folder scan, drops on the list or the drop
+    // zone, and a click on the drop zone.
+    void AddFileByDialog();
+    QString ShowOpenDialog(const QString& title, const QString& initialFolder,
+                           const QString& filter);
+    void AddFolderByDialog();
+    // Adds the local files of a drop; true when the data held any.
+    bool DropFiles(const QMimeData* dropped);
+    void AddFileByDropZone();
+    QString LastAddFolder;
+
+    // The output folder chosen in the folder browser (a cancel restores the default).
+    void imgBrowse_Click();
+    void cmdBrowse_Click() { imgBrowse_Click(); }
+
+    // Command dispatch: the command bus, the toolbar actions and the tool buttons.
+    void txtAction_Change();
+    void imgToolbar_Click(int Index);
+    void CmdToolsBar_Click(int Index);
+    void imgHelp_Click();
+    void showOptionsWindow();
+    void showFeedbackWindow();
+    frmMenu& menus();
+    WindowChrome* chrome() const { return m_chrome; }
+
     // Display scaling for a display of x, y twips per pixel (15 = 96 dpi, nothing changes).
     void scaleForDisplay(double x, double y);
 
@@ -82,9 +111,9 @@ public:
     QLabel* lblPB = nullptr;
     QProgressBar* pb = nullptr;
     QLabel* imgPB = nullptr;
-    QLabel* lblWeb = nullptr;
-    QLabel* lblFeed = nullptr;
-    QLabel* picDrag = nullptr;
+    HotSpot* lblWeb = nullptr;
+    HotSpot* lblFeed = nullptr;
+    HotSpot* picDrag = nullptr;
     HotSpot* imgHelp = nullptr;
     HotSpot* imgMin = nullptr;
     HotSpot* imgExit = nullptr;
@@ -103,10 +132,13 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildLayout();
     void buildMenus();
+    void connectCommands();
+    void applyChrome();
     void bindSettings();
     void Timer1_Timer();
     void showProgress(const ProgressDisplay& display);
@@ -119,4 +151,7 @@ private:
     ConversionRun m_run;
     double m_pbValue = 0.0;
     bool m_unloaded = false;
+    std::unique_ptr<frmMenu> m_menus;
+    WindowChrome* m_chrome = nullptr;
+    std::unique_ptr<frmSuggest> m_feedback;
 };

@@ -95,6 +95,9 @@ void ScriptedPrompts::popupMenu(QObject* menu) {
             continue;
         }
         const QString text = item->property("text").toString();
+        if (item->parent() == menu && text == menu->property("title").toString()) {
+            continue;  // the menu's own entry in its parent menu, not one of its items
+        }
         captions << text;
         if (!choice.isEmpty() && text == choice) {
             chosen = item;

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
@@ -262,4 +264,32 @@ TEST_F(WindowTest, TheFileBeingConvertedCannotBeRemovedAndAStartDuringARunIsIgno
     ASSERT_EQ(w.run().results().size(), 1);
     EXPECT_TRUE(w.run().results()[0].converted);
     EXPECT_EQ(w.LV->topLevelItemCount(), 0);
+}
+
+TEST_F(WindowTest, HotSpotsLightUnderTheMouseAndRestOverTheBackground) {
+    frmMain& w = window();
+    const auto move = [](QWidget* target, QPoint at) {
+        QMouseEvent event(QEvent::MouseMove, at, target->mapToGlobal(at), Qt::NoButton,
+                          Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+    };
+    EXPECT_TRUE(w.imgHelp->pixmap().isNull()) << "at rest the hot-spot shows no picture";
+    move(w.imgHelp, QPoint(3, 3));
+    move(w.imgExit, QPoint(3, 3));
+    move(w.lblFeed, QPoint(3, 3));
+    EXPECT_FALSE(w.imgHelp->pixmap().isNull());
+    EXPECT_FALSE(w.imgExit->pixmap().isNull());
+    EXPECT_TRUE(w.lblFeed->font().bold());
+    EXPECT_EQ(w.imgHelp->cursor().shape(), Qt::PointingHandCursor);
+
+    move(w.client, QPoint(300, 440));  // bare background between the controls
+    EXPECT_TRUE(w.imgHelp->pixmap().isNull());
+    EXPECT_TRUE(w.imgExit->pixmap().isNull());
+    EXPECT_FALSE(w.lblFeed->font().bold());
+
+    // The help click opens the help page and leaves the hot-spot at rest.
+    move(w.imgHelp, QPoint(3, 3));
+    QTest::mouseClick(w.imgHelp, Qt::LeftButton);
+    EXPECT_EQ(m_prompts.opened(), QStringList{folder() + "/help.html"});
+    EXPECT_TRUE(w.imgHelp->pixmap().isNull());
 }

@@ -1,0 +1,13 @@
+// Choosing the output folder in the folder browser.
+#include "platform/Prompts.h"
+#include "ui/frmMain.h"
+
+#include <QLineEdit>
+
+void frmMain::imgBrowse_Click() {
+    const auto folder =
+        Prompts::current().chooseFolder(QString::fromUtf8("请选择一个文件夹:"), txtPath->text());
+    // A cancel brings back the default folder, as it always has.
+    txtPath->setText(folder && !folder->isEmpty() ? *folder
+                                                  : m_programFolder + QStringLiteral("/output"));
+}

@@ -1,0 +1,236 @@
+#include "options/frmOptions.h"
+
+#include "platform/Prompts.h"
+#include "ui/MainWindowLayout.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <system_error>
+
+namespace {
+
+using MainWindowLayout::place;
+
+// The window's client area in twips; at 15 twips per pixel this is its size in pixels at any
+// density, since display scaling keeps pixel sizes.
+constexpr int kClientWidthTwips = 4575;
+constexpr int kClientHeightTwips = 1800;
+constexpr double kDesign = MainWindowLayout::kDesignTwipsPerPixel;
+
+QString utf8(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+// The leading number of a field, read the way the stored seconds are computed from it: blanks,
+// an optional sign, digits with an optional fraction. Anything else ends the number, and a text
+// without one counts as 0 -- so the check and the stored value never disagree about a field.
+double leadingNumber(const QString& text) {
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t')) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    std::string number;
+    bool point = false;
+    bool wholePartNonZero = false;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= u'0' && c <= u'9') {
+            wholePartNonZero = wholePartNonZero || (!point && c != u'0');
+            number += static_cast<char>(c);
+        } else if (c == u'.' && !point) {
+            point = true;
+            number += '.';
+        } else {
+            break;
+        }
+    }
+    double value = 0.0;
+    const std::errc error = std::from_chars(number.data(), number.data() + number.size(), value,
+                                            std::chars_format::fixed)
+                                .ec;
+    if (error == std::errc::invalid_argument) {
+        return 0.0;  // nothing, or a lone point
+    }
+    if (error == std::errc::result_out_of_range) {
+        value = wholePartNonZero ? std::numeric_limits<double>::infinity() : 0.0;
+    }
+    return negative ? -value : value;
+}
+
+}  // namespace
+
+frmOptions::frmOptions(OptionsRecord& record, const QString& optionsPath, QWidget* parent)
+    : QDialog(parent), m_record(record), m_optionsPath(optionsPath) {
+    buildLayout();
+    MainWindowLayout::scale(this, MainWindowLayout::twipsPerPixelX(this),
+                            MainWindowLayout::twipsPerPixelY(this));
+    Form_Load();
+}
+
+frmOptions::~frmOptions() = default;
+
+void frmOptions::buildLayout() {
+    setObjectName(QStringLiteral("frmOptions"));
+    setWindowTitle(utf8("选项设置"));
+    setFont(QFont(QStringLiteral("Tahoma"), 9));
+    setModal(true);
+    setFixedSize(static_cast<int>(std::lround(kClientWidthTwips / kDesign)),
+                 static_cast<int>(std::lround(kClientHeightTwips / kDesign)));
+
+    // Created first so that the tab order runs check box, from h/m/s, to h/m/s.
+    chkMC = new QCheckBox(QStringLiteral("Music Cutter"), this);
+    chkMC->setObjectName(QStringLiteral("chkMC"));
+    place(chkMC, 4140, 960, 195, 190);
+    chkMC->hide();
+
+    const auto timeField = [this](const char* name, int left, int top) {
+        auto* field = new QLineEdit(QStringLiteral("0"), this);
+        field->setObjectName(QLatin1String(name));
+        place(field, left, top, 375, 285);
+        field->hide();
+        field->setEnabled(false);
+        return field;
+    };
+    // Under the two buttons; nothing ever shows them.
+    txtFromH = timeField("txtFromH", 810, 1270);
+    txtFromM = timeField("txtFromM", 1230, 1270);
+    txtFromS = timeField("txtFromS", 1650, 1270);
+    txtToH = timeField("txtToH", 810, 1630);
+    txtToM = timeField("txtToM", 1230, 1630);
+    txtToS = timeField("txtToS", 1650, 1630);
+
+    Label1 = new QLabel(utf8("转换完毕声音提示"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    place(Label1, 810, 390, 1575, 315);
+
+    cmbSR = new QComboBox(this);
+    cmbSR->setObjectName(QStringLiteral("cmbSR"));
+    cmbSR->addItems({QStringLiteral("ON"), QStringLiteral("OFF")});
+    // No entry until the record selects one, so a value the list cannot show stays unselected
+    // and is stored back as -1 (still silent) instead of turning the sound on.
+    cmbSR->setCurrentIndex(-1);
+    place(cmbSR, 2460, 390, 1305, 315);
+
+    Command1 = new QPushButton(utf8("确定"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setDefault(true);
+    place(Command1, 810, 1140, 1305, 375);
+    Command2 = new QPushButton(utf8("返回"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    place(Command2, 2460, 1140, 1305, 375);
+
+    // The image buttons lie beyond the client area: out of sight, but they keep their clicks.
+    const auto hotSpot = [this](const char* name, const QString& tip) {
+        auto* spot = new HotSpot(this);
+        spot->setObjectName(QLatin1String(name));
+        spot->setToolTip(tip);
+        spot->setCursor(Qt::PointingHandCursor);
+        return spot;
+    };
+    imgOK = hotSpot("imgOK", QStringLiteral("OK"));
+    place(imgOK, 6120, 3150, 870, 270);
+    imgBack = hotSpot("imgBack", QStringLiteral("Back"));
+    place(imgBack, 7290, 3150, 870, 270);
+    imgExit = hotSpot("imgExit", QStringLiteral("Exit"));
+    place(imgExit, 6660, 330, 225, 225);
+
+    connect(chkMC, &QCheckBox::stateChanged, this, &frmOptions::chkMC_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmOptions::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmOptions::Command2_Click);
+    connect(imgOK, &HotSpot::clicked, this, &frmOptions::imgOK_Click);
+    connect(imgBack, &HotSpot::clicked, this, &frmOptions::imgBack_Click);
+    connect(imgExit, &HotSpot::clicked, this, &frmOptions::imgExit_Click);
+}
+
+void frmOptions::Form_Load() {
+    if (m_record.SoundReminder >= 0 && m_record.SoundReminder < cmbSR->count()) {
+        cmbSR->setCurrentIndex(m_record.SoundReminder);
+    }
+    // The box has no third state to show; only 1 counts as checked anyway.
+    chkMC->setChecked(m_record.MusicCutter == 1);
+    if (chkMC->isChecked()) {
+        setTimeFieldsEnabled(true);
+        const Hms from = HmsFromSeconds(m_record.CutFrom);
+        const Hms to = HmsFromSeconds(m_record.CutTo);
+        txtFromH->setText(from.hours);
+        txtFromM->setText(from.minutes);
+        txtFromS->setText(from.seconds);
+        txtToH->setText(to.hours);
+        txtToM->setText(to.minutes);
+        txtToS->setText(to.seconds);
+    } else {
+        setTimeFieldsEnabled(false);
+    }
+}
+
+void frmOptions::chkMC_Click() {
+    setTimeFieldsEnabled(chkMC->isChecked());
+}
+
+void frmOptions::setTimeFieldsEnabled(bool enabled) {
+    for (QLineEdit* field : {txtFromH, txtFromM, txtFromS, txtToH, txtToM, txtToS}) {
+        field->setEnabled(enabled);
+    }
+}
+
+void frmOptions::imgOK_Click() {
+    const struct {
+        QLineEdit* field;
+        const char* caption;
+        const char* text;
+    } checks[] = {
+        {txtFromM, "分钟", "分钟必须小于60"},
+        {txtToM, "分钟", "分钟必须小于60"},
+        {txtFromS, "秒", "秒必须小于60"},
+        {txtToS, "秒", "秒必须小于60"},
+    };
+    for (const auto& check : checks) {
+        if (leadingNumber(check.field->text()) > 59.0) {
+            Prompts::current().message(utf8(check.text), utf8(check.caption),
+                                       Prompts::Icon::Exclamation, Prompts::Buttons::Ok);
+            // A disabled field takes no focus; the warning has been given all the same.
+            check.field->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+
+    bool allZero = true;
+    for (const QLineEdit* field : {txtFromH, txtFromM, txtFromS, txtToH, txtToM, txtToS}) {
+        allZero = allZero && leadingNumber(field->text()) == 0.0;
+    }
+    if (allZero) {
+        chkMC->setChecked(false);
+    }
+
+    // The fields count as they stand, also while disabled.
+    m_record.SoundReminder = static_cast<qint16>(cmbSR->currentIndex());
+    m_record.MusicCutter = chkMC->isChecked() ? 1 : 0;
+    m_record.CutFrom = SecondsFromHms(txtFromH->text(), txtFromM->text(), txtFromS->text());
+    m_record.CutTo = SecondsFromHms(txtToH->text(), txtToM->text(), txtToS->text());
+    // A file that cannot be written is not reported; the record holds the new values anyway.
+    SaveOptionsFile(m_record, m_optionsPath);
+    accept();
+}
+
+void frmOptions::imgBack_Click() {
+    reject();
+}
+
+void frmOptions::imgExit_Click() {
+    reject();
+}

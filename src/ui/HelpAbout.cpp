@@ -1,0 +1,37 @@
+#include "ui/HelpAbout.h"
+
+#include "platform/Prompts.h"
+
+namespace {
+
+const char* const kMaker = "Vordana Project";
+const char* const kYear = "2026";
+
+}  // namespace
+
+QString makerWebAddress() {
+    return QStringLiteral("https://www.vordana.example/");
+}
+
+void openHelp(const QString& programFolder) {
+    // No existence test: a missing page is left to the desktop, as the shell always did.
+    Prompts::current().openUrl(programFolder + QStringLiteral("/help.html"));
+}
+
+void showAbout() {
+    const QString text = QLatin1String(kMaker) + QStringLiteral(" - Vordana ") + makerWebAddress() +
+                         QStringLiteral(" @") + QLatin1String(kYear);
+    Prompts::current().message(text, QString::fromUtf8("关于"), Prompts::Icon::None,
+                               Prompts::Buttons::Ok);
+}
+
+void openWebSite() {
+    Prompts::current().openUrl(makerWebAddress());
+}
+
+QString noticeText() {
+    const QString crlf = QStringLiteral("\r\n");
+    return QStringLiteral("Copyright (C) ") + QLatin1String(kYear) + QLatin1Char(' ') +
+           QLatin1String(kMaker) + crlf + QStringLiteral("All rights reserved.") + crlf +
+           makerWebAddress();
+}

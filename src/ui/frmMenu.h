@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QMenu>
+#include <QObject>
+
+#include <functional>
+
+class QLineEdit;
+
+// The popup menus. Never shown as a window: it holds four groups ("File", "Options", "About",
+// "Remove") whose items write a command word into the main window's command field, plus the
+// list's right-click menu offering the first three groups.
+class frmMenu : public QObject {
+    Q_OBJECT
+
+public:
+    // `commandField` is the main window's txtAction; `clearList` empties the list (the one item
+    // that acts directly).
+    frmMenu(QLineEdit* commandField, std::function<void()> clearList);
+
+    QMenu menuFile;
+    QMenu menuOptions;
+    QMenu menuAbout;
+    QMenu menuRemove;
+    QMenu listMenu;  // right click on the list: File, Options and About
+
+private:
+    void addWordItem(QMenu& menu, const QString& caption, const QString& word);
+    QLineEdit* m_commandField;
+};

@@ -1,0 +1,151 @@
+#include "ui/WindowTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QUrl>
+
+namespace {
+
+QString u(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+void touch(const QString& path) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+}
+
+void drop(QWidget* target, QMimeData* data) {
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent event(QPointF(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+}  // namespace
+
+TEST_F(WindowTest, OpenDialogAddsTheFileAndTheNextOneStartsInItsFolder) {
+    frmMain& w = window();
+    m_prompts.expectOpenFile(QStringLiteral("/music/a.ape"));
+    w.AddFileByDialog();
+    EXPECT_EQ(w.lstFile.paths(), QStringList{"/music/a.ape"});
+    EXPECT_EQ(w.LastAddFolder, "/music/");
+    EXPECT_TRUE(w.picText->isHidden());
+    ASSERT_EQ(m_prompts.fileRequests().size(), 1);
+    EXPECT_EQ(m_prompts.fileRequests()[0].filter,
+              u("APE声音文件(*.APE, *.ape)|*.ape|所有格式文件(*.*)|*.*"));
+
+    m_prompts.expectOpenFile(std::nullopt);  // cancelled: nothing changes
+    w.AddFileByDialog();
+    EXPECT_TRUE(m_prompts.fileRequests()[1].folder.startsWith("/music"));
+    EXPECT_EQ(w.lstFile.count(), 1);
+    EXPECT_EQ(w.LastAddFolder, "/music/");
+
+    m_prompts.expectOpenFile(QStringLiteral("/music/b.wav"));
+    w.AddFileByDialog();
+    EXPECT_EQ(w.LV->topLevelItem(1)->text(1), "WAV");
+}
+
+TEST_F(WindowTest, FolderScanAddsEveryApeFileInOrderAndSurvivesLinkLoops) {
+    QTemporaryDir tree;
+    const QString root = tree.path();
+    QDir(root).mkpath("sub");
+    QDir(root).mkpath("old.ape");
+    for (const char* name : {"a.ape", "b.APE", "c.mp3", "x.apex", "x.ape.bak", ".ape", "sub/d.Ape",
+                             "old.ape/inside.ape"}) {
+        touch(root + "/" + name);
+    }
+    for (int i = 0; i < 250; ++i) {
+        const QString sub = QStringLiteral("%1/many/s%2").arg(root).arg(i, 3, 10, QLatin1Char('0'));
+        QDir().mkpath(sub);
+        touch(sub + "/t.ape");
+    }
+    ASSERT_TRUE(QFile::link(root, root + "/sub/loop"));
+
+    frmMain& w = window();
+    m_prompts.expectFolder(root);
+    w.AddFolderByDialog();
+
+    QStringList expected = {root + "/.ape", root + "/a.ape", root + "/b.APE"};
+    for (int i = 0; i < 200; ++i) {
+        expected << QStringLiteral("%1/many/s%2/t.ape").arg(root).arg(i, 3, 10, QLatin1Char('0'));
+    }
+    expected << root + "/old.ape/inside.ape" << root + "/sub/d.Ape";
+    EXPECT_EQ(w.lstFile.paths(), expected);
+    EXPECT_EQ(w.LV->topLevelItemCount(), expected.size());
+    EXPECT_EQ(w.lblText->text(), u("拖拽文件到这里开始转换"));
+    EXPECT_TRUE(w.picText->isHidden());
+}
+
+TEST_F(WindowTest, CancelledFolderScanAddsNothingAndTheHintComesBack) {
+    frmMain& w = window();
+    m_prompts.expectFolder(std::nullopt);
+    w.AddFolderByDialog();
+    EXPECT_TRUE(w.lstFile.isEmpty());
+    EXPECT_FALSE(w.picText->isHidden());
+    EXPECT_EQ(w.lblText->text(), u("拖拽文件到这里开始转换"));
+}
+
+TEST_F(WindowTest, DropsAddFilesAndFoldersAsRowsAndIgnoreText) {
+    frmMain& w = window();
+    w.show();  // drops reach only widgets that are on screen
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    auto* files = new QMimeData;
+    files->setUrls({QUrl::fromLocalFile("/in/a.ape"), QUrl::fromLocalFile("/in/b.wav"),
+                    QUrl::fromLocalFile("/in/c.txt")});
+    drop(w.LV->viewport(), files);
+    ASSERT_EQ(w.LV->topLevelItemCount(), 3);
+    EXPECT_EQ(w.LV->topLevelItem(0)->text(1), "APE");
+    EXPECT_EQ(w.LV->topLevelItem(1)->text(1), "WAV");
+    EXPECT_EQ(w.LV->topLevelItem(2)->text(1), "TXT");
+    EXPECT_TRUE(w.picText->isHidden());
+
+    auto* folderDrop = new QMimeData;
+    folderDrop->setUrls({QUrl::fromLocalFile(folder())});
+    drop(w.picDrag, folderDrop);
+    ASSERT_EQ(w.lstFile.count(), 4);
+    EXPECT_EQ(w.lstFile.paths().last(), folder());
+    EXPECT_EQ(w.LV->topLevelItem(3)->text(1), folder().right(3).toUpper());
+
+    auto* text = new QMimeData;
+    text->setText("some selected text");
+    drop(w.LV->viewport(), text);
+    EXPECT_EQ(w.lstFile.count(), 4);
+    delete files;
+    delete folderDrop;
+    delete text;
+}
+
+TEST_F(WindowTest, DropZoneClickAddsOneFileFromTheProgramFolder) {
+    frmMain& w = window();
+    m_prompts.expectOpenFile(QStringLiteral("/x/song.mp3"));
+    QTest::mouseClick(w.picDrag, Qt::LeftButton);
+    ASSERT_EQ(m_prompts.fileRequests().size(), 1);
+    EXPECT_EQ(m_prompts.fileRequests()[0].title, u("打开文件"));
+    EXPECT_EQ(m_prompts.fileRequests()[0].filter, "*.*|*.*");
+    EXPECT_EQ(m_prompts.fileRequests()[0].folder, folder());
+    EXPECT_EQ(w.LV->topLevelItem(0)->text(1), "MP3");
+
+    m_prompts.expectOpenFile(std::nullopt);
+    QTest::mouseClick(w.picDrag, Qt::LeftButton);
+    EXPECT_EQ(w.lstFile.count(), 1);
+}
+
+TEST_F(WindowTest, OutputFolderFromTheBrowserAndCancelRestoresTheDefault) {
+    frmMain& w = window();
+    m_prompts.expectFolder(QStringLiteral("/d/Music/Out"));
+    QTest::mouseClick(w.cmdBrowse, Qt::LeftButton);
+    EXPECT_EQ(w.txtPath->text(), "/d/Music/Out");
+    EXPECT_EQ(m_prompts.folderInstructions(), QStringList{u("请选择一个文件夹:")});
+
+    w.txtPath->setText("/e/mp3");
+    m_prompts.expectFolder(std::nullopt);
+    w.imgBrowse_Click();
+    EXPECT_EQ(w.txtPath->text(), folder() + "/output");
+}
