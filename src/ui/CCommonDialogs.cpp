@@ -1,4 +1,4 @@
-#include "ui/CCommonDialogs.h"
+#include "CCommonDialogs.h"
 
 #include "platform/Prompts.h"
 

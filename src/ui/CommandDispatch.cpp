@@ -1,14 +1,14 @@
 // Command dispatch of the main window: every menu item, tool button and command word ends in
 // exactly one operation.
 #include "options/OptionsFile.h"
-#include "options/frmOptions.h"
+#include "frmOptions.h"
 #include "platform/Prompts.h"
-#include "ui/Artwork.h"
-#include "ui/HelpAbout.h"
-#include "ui/WindowChrome.h"
-#include "ui/frmMain.h"
-#include "ui/frmMenu.h"
-#include "ui/frmSuggest.h"
+#include "Artwork.h"
+#include "HelpAbout.h"
+#include "WindowChrome.h"
+#include "frmMain.h"
+#include "frmMenu.h"
+#include "frmSuggest.h"
 
 #include <QDialog>
 #include <QDragEnterEvent>

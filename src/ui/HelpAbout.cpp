@@ -1,4 +1,4 @@
-#include "ui/HelpAbout.h"
+#include "HelpAbout.h"
 
 #include "platform/Prompts.h"
 

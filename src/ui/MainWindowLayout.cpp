@@ -1,4 +1,4 @@
-#include "ui/MainWindowLayout.h"
+#include "MainWindowLayout.h"
 
 #include <QFont>
 #include <QVariant>

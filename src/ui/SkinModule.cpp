@@ -1,4 +1,4 @@
-#include "ui/SkinModule.h"
+#include "SkinModule.h"
 
 #include <QApplication>
 #include <QStyle>

@@ -1,4 +1,4 @@
-#include "ui/WidgetPrompts.h"
+#include "WidgetPrompts.h"
 
 #include <QCursor>
 #include <QDialog>

@@ -1,4 +1,4 @@
-#include "ui/WindowChrome.h"
+#include "WindowChrome.h"
 
 #include <QEvent>
 #include <QLabel>

@@ -1,16 +1,16 @@
-#include "ui/frmMain.h"
+#include "frmMain.h"
 
 #include "conversion/FormatPresets.h"
 #include "filelist/FileList.h"
 #include "options/OptionsFile.h"
 #include "platform/Prompts.h"
-#include "ui/Artwork.h"
-#include "ui/CCommonDialogs.h"
-#include "ui/HelpAbout.h"
-#include "ui/MainWindowLayout.h"
-#include "ui/WindowChrome.h"
-#include "ui/frmMenu.h"
-#include "ui/frmSuggest.h"
+#include "Artwork.h"
+#include "CCommonDialogs.h"
+#include "HelpAbout.h"
+#include "MainWindowLayout.h"
+#include "WindowChrome.h"
+#include "frmMenu.h"
+#include "frmSuggest.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -2,7 +2,7 @@
 
 #include "conversion/ConversionRun.h"
 #include "filelist/FileQueue.h"
-#include "ui/HotSpot.h"
+#include "HotSpot.h"
 
 #include <QLabel>
 #include <QMainWindow>

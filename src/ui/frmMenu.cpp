@@ -1,4 +1,4 @@
-#include "ui/frmMenu.h"
+#include "frmMenu.h"
 
 #include <QLineEdit>
 

@@ -1,6 +1,6 @@
-#include "ui/frmSuggest.h"
+#include "frmSuggest.h"
 
-#include "ui/MainWindowLayout.h"
+#include "MainWindowLayout.h"
 
 #include <QFont>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/HotSpot.h"
+#include "HotSpot.h"
 
 #include <QDialog>
 #include <QNetworkAccessManager>

@@ -1,6 +1,6 @@
-#include "ui/HelpAbout.h"
-#include "ui/WindowTestSupport.h"
-#include "ui/frmMenu.h"
+#include "HelpAbout.h"
+#include "WindowTestSupport.h"
+#include "frmMenu.h"
 
 #include <gtest/gtest.h>
 

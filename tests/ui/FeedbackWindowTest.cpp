@@ -1,6 +1,6 @@
 #include "support/ScriptedPrompts.h"
-#include "ui/MainWindowLayout.h"
-#include "ui/frmSuggest.h"
+#include "MainWindowLayout.h"
+#include "frmSuggest.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "support/ScriptedPrompts.h"
-#include "ui/HelpAbout.h"
+#include "HelpAbout.h"
 
 #include <gtest/gtest.h>
 

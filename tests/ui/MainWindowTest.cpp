@@ -1,5 +1,5 @@
-#include "ui/MainWindowLayout.h"
-#include "ui/WindowTestSupport.h"
+#include "MainWindowLayout.h"
+#include "WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "ui/Artwork.h"
-#include "ui/HotSpot.h"
-#include "ui/WindowChrome.h"
+#include "Artwork.h"
+#include "HotSpot.h"
+#include "WindowChrome.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "options/OptionsFile.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestPaths.h"
-#include "ui/frmMain.h"
+#include "frmMain.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "options/frmOptions.h"
+#include "frmOptions.h"
 
 #include "support/ScriptedPrompts.h"
 

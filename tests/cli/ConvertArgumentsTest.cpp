@@ -1,4 +1,4 @@
-#include "app/ConvertCommand.h"
+#include "ConvertCommand.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "options/OptionsFile.h"
-#include "ui/HotSpot.h"
+#include "HotSpot.h"
 
 #include <QDialog>
 #include <QString>

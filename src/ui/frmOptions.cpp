@@ -1,7 +1,7 @@
-#include "options/frmOptions.h"
+#include "frmOptions.h"
 
 #include "platform/Prompts.h"
-#include "ui/MainWindowLayout.h"
+#include "MainWindowLayout.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,10 +1,11 @@
-#include "app/ConvertCommand.h"
+#include "ConvertCommand.h"
 
 #include "conversion/ConversionRun.h"
 #include "filelist/FileQueue.h"
 #include "filelist/FolderScan.h"
 #include "platform/ConsolePrompts.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include <unistd.h>
@@ -156,4 +157,17 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
     }
     Prompts::install(nullptr);
     return failures.isEmpty() ? kAllConverted : kSomeFailed;
+}
+
+int convertFrontEnd(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Vordana"));
+    QString error;
+    const auto options = parseConvertArguments(QCoreApplication::arguments().mid(2), &error);
+    if (!options) {
+        std::fprintf(stderr, "vordana: %s\n%s", error.toUtf8().constData(),
+                     convertUsage().toUtf8().constData());
+        return kBadUsage;
+    }
+    return runConvert(*options, stdout, stderr);
 }

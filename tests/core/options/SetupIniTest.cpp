@@ -1,4 +1,4 @@
-#include "app/SetupIni.h"
+#include "options/SetupIni.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // Start-up, exit and unload of the main window.
-#include "app/SetupIni.h"
+#include "options/SetupIni.h"
 #include "options/OptionsFile.h"
 #include "platform/PrivateTempFolder.h"
 #include "platform/SingleInstance.h"
-#include "ui/CCommonDialogs.h"
-#include "ui/MainWindowLayout.h"
-#include "ui/SkinModule.h"
-#include "ui/frmMain.h"
+#include "CCommonDialogs.h"
+#include "MainWindowLayout.h"
+#include "SkinModule.h"
+#include "frmMain.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -3,8 +3,8 @@
 #include "filelist/FileList.h"
 #include "filelist/FolderScan.h"
 #include "platform/Prompts.h"
-#include "ui/CCommonDialogs.h"
-#include "ui/frmMain.h"
+#include "CCommonDialogs.h"
+#include "frmMain.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -27,3 +27,7 @@ enum ConvertExit { kAllConverted = 0, kSomeFailed = 1, kBadUsage = 2 };
 
 // Converts and reports to `out` (progress, summary) and `err` (messages). Returns a ConvertExit.
 int runConvert(const ConvertOptions& options, FILE* out, FILE* err);
+
+// `vordana --convert ...` as a whole: parses argv (argv[1] is "--convert"), converts, and
+// returns the process's exit status.
+int convertFrontEnd(int argc, char** argv);

@@ -1,6 +1,6 @@
 // Choosing the output folder in the folder browser.
 #include "platform/Prompts.h"
-#include "ui/frmMain.h"
+#include "frmMain.h"
 
 #include <QLineEdit>
 

@@ -1,4 +1,4 @@
-#include "ui/WindowTestSupport.h"
+#include "WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
