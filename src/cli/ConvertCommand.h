@@ -11,8 +11,8 @@
 // files as the window's folder scan does.
 struct ConvertOptions {
     QString outputFolder;  // empty: the program folder's "output"
-    QString bitRate = QStringLiteral("320");
-    QString sampleRate = QStringLiteral("48000");
+    QString bitRate;       // parseConvertArguments starts from the MP3 presets
+    QString sampleRate;
     int channelIndex = 1;  // 0 mono, 1 stereo
     QStringList paths;
 };
@@ -22,7 +22,8 @@ std::optional<ConvertOptions> parseConvertArguments(const QStringList& arguments
 
 QString convertUsage();
 
-// Exit statuses of `vordana --convert`.
+// Exit statuses of `vordana --convert`; a batch stopped by a signal exits 128 + its number
+// (130 for Ctrl-C), as a shell reports it.
 enum ConvertExit { kAllConverted = 0, kSomeFailed = 1, kBadUsage = 2 };
 
 // Converts and reports to `out` (progress, summary) and `err` (messages). Returns a ConvertExit.

@@ -14,17 +14,9 @@
 #include <QMimeData>
 #include <QUrl>
 
-namespace {
-
-QString utf8(const char* text) {
-    return QString::fromUtf8(text);
-}
-
-}  // namespace
-
 void frmMain::AddFileByDialog() {
     commonDialogs->setTitle(QStringLiteral("Open Files"));
-    commonDialogs->setFilter(utf8("APE声音文件(*.APE, *.ape)|*.ape|所有格式文件(*.*)|*.*"));
+    commonDialogs->setFilter(QStringLiteral("APE声音文件(*.APE, *.ape)|*.ape|所有格式文件(*.*)|*.*"));
     if (!LastAddFolder.isEmpty()) {
         commonDialogs->setPath(LastAddFolder);
     }
@@ -43,13 +35,13 @@ QString frmMain::ShowOpenDialog(const QString& title, const QString& initialFold
                                 const QString& filter) {
     QString folder = initialFolder.trimmed();
     if (folder.isEmpty()) {
-        folder = m_programFolder;
+        folder = programFolder();
     } else {
         if (!folder.endsWith(QLatin1Char('/'))) {
             folder += QLatin1Char('/');
         }
         if (!QFileInfo(folder).isDir()) {
-            folder = m_programFolder;
+            folder = programFolder();
         }
     }
     Prompts::FileDialogRequest request;
@@ -60,9 +52,9 @@ QString frmMain::ShowOpenDialog(const QString& title, const QString& initialFold
 }
 
 void frmMain::AddFolderByDialog() {
-    const auto folder = Prompts::current().chooseFolder(utf8("选择一个文件夹:"), QString());
+    const auto folder = Prompts::current().chooseFolder(QStringLiteral("选择一个文件夹:"), QString());
     picText->show();
-    lblText->setText(utf8("搜索文件..."));
+    lblText->setText(QStringLiteral("搜索文件..."));
     if (folder && !folder->isEmpty()) {
         lstAddFolder.clear();
         SearchFolder(*folder, lstAddFolder, [] { QCoreApplication::processEvents(); });
@@ -70,7 +62,7 @@ void frmMain::AddFolderByDialog() {
             AddFileRow(path);
         }
     }
-    lblText->setText(utf8("拖拽文件到这里开始转换"));
+    lblText->setText(QStringLiteral("拖拽文件到这里开始转换"));
     ShowHintIfEmpty();
 }
 
@@ -94,7 +86,7 @@ bool frmMain::DropFiles(const QMimeData* dropped) {
 }
 
 void frmMain::AddFileByDropZone() {
-    const QString path = ShowOpenDialog(utf8("打开文件"), QString(), QStringLiteral("*.*|*.*"));
+    const QString path = ShowOpenDialog(QStringLiteral("打开文件"), QString(), QStringLiteral("*.*|*.*"));
     if (path.isEmpty()) {
         return;
     }

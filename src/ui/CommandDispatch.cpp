@@ -160,12 +160,12 @@ void frmMain::CmdToolsBar_Click(int Index) {
 }
 
 void frmMain::imgHelp_Click() {
-    openHelp(m_programFolder);
+    openHelp(m_session.files().help());
     imgHelp->rest();  // at rest when the user comes back
 }
 
 void frmMain::showOptionsWindow() {
-    frmOptions window(Options(), m_programFolder + QStringLiteral("/options.ini"));
+    frmOptions window(Options(), m_session.files().optionsIni());
     attachChrome(&window, window.imgOK, QString::fromUtf8("确定"), window.imgBack, window.imgExit);
     Prompts::current().showModal(&window);
 }

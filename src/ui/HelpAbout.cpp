@@ -13,9 +13,9 @@ QString makerWebAddress() {
     return QStringLiteral("https://www.vordana.example/");
 }
 
-void openHelp(const QString& programFolder) {
-    // No existence test: a missing page is left to the desktop, as the shell always did.
-    Prompts::current().openUrl(programFolder + QStringLiteral("/help.html"));
+void openHelp(const QString& helpPage) {
+    // No existence test: a missing page is left to the desktop to report (or not).
+    Prompts::current().openUrl(helpPage);
 }
 
 void showAbout() {

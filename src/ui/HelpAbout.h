@@ -5,9 +5,9 @@
 // The main window's ways out of the conversion work: the help page, the About box and the web
 // link. Everything goes through Prompts, so none of it blocks a test.
 
-// Opens help.html in `programFolder` with the desktop's handler. A missing page is the
-// handler's to report (or not); the program says nothing.
-void openHelp(const QString& programFolder);
+// Opens the help page (help.html beside the program) with the desktop's handler. A missing
+// page is the handler's to report (or not); the program says nothing.
+void openHelp(const QString& helpPage);
 
 // The About box: title "关于", an OK button, no icon, one line naming maker, product, web
 // address and year.

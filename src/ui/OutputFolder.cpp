@@ -9,5 +9,5 @@ void frmMain::imgBrowse_Click() {
         Prompts::current().chooseFolder(QString::fromUtf8("请选择一个文件夹:"), txtPath->text());
     // A cancel brings back the default folder, as it always has.
     txtPath->setText(folder && !folder->isEmpty() ? *folder
-                                                  : m_programFolder + QStringLiteral("/output"));
+                                                  : m_session.defaultOutputFolder());
 }

@@ -1,6 +1,4 @@
 // Start-up, exit and unload of the main window.
-#include "options/SetupIni.h"
-#include "options/OptionsFile.h"
 #include "platform/PrivateTempFolder.h"
 #include "platform/SingleInstance.h"
 #include "CCommonDialogs.h"
@@ -15,6 +13,8 @@
 #include <QLineEdit>
 #include <QProgressBar>
 
+#include <optional>
+
 namespace {
 
 // Deleting a temporary file is retried while it is there, but a file that can never go (read
@@ -28,19 +28,11 @@ void deleteWithRetries(const QString& path) {
     }
 }
 
-void selectIfInList(QComboBox* box, const QString& value) {
-    const auto index = setupIndexValue(value);
-    if (index && *index >= 0 && *index < box->count()) {
-        box->setCurrentIndex(*index);
-    }
-}
-
 }  // namespace
 
 bool frmMain::Form_Load() {
-    static std::unique_ptr<SingleInstance> instance;
-    instance = std::make_unique<SingleInstance>(m_programFolder);
-    if (!instance->isFirst()) {
+    m_instance = std::make_unique<SingleInstance>(programFolder());
+    if (!m_instance->isFirst()) {
         return false;
     }
 
@@ -51,7 +43,6 @@ bool frmMain::Form_Load() {
     commonDialogs = std::make_unique<CCommonDialogs>();
     commonDialogs->Init(this);
 
-    m_run.objffmpeg();  // the two runners live with the conversion run
     QCoreApplication::processEvents();
     showProgress(ProgressDisplay{});
     lblPB->setText(QStringLiteral("0%"));
@@ -61,31 +52,24 @@ bool frmMain::Form_Load() {
     cmbChannel->setCurrentIndex(1);
     cmbOF->setCurrentIndex(0);
     // The window says "MP3": without a user's setup.ini the MP3 format is the one in force.
-    cmbOF->setCurrentIndex(8);
+    cmbOF->setCurrentIndex(EncoderSettings::kMp3Format);
 
-    const QString defaultFolder = m_programFolder + QStringLiteral("/output");
+    const QString defaultFolder = m_session.defaultOutputFolder();
     txtPath->setText(defaultFolder);
 
-    QFile setup(m_programFolder + QStringLiteral("/setup.ini"));
-    if (setup.open(QIODevice::ReadOnly)) {
-        const SetupIniLines lines = parseSetupIni(setup.read(64 * 1024));
-        const QList<QString>& v = lines.values;
-        if (v.size() > 0) {
-            selectIfInList(cmbBR, v[0]);
+    const RestoredSetup restored = m_session.restoreSetup();
+    const auto select = [](QComboBox* box, std::optional<int> index) {
+        if (index) {
+            box->setCurrentIndex(*index);
         }
-        if (v.size() > 1) {
-            selectIfInList(cmbR, v[1]);
-        }
-        if (v.size() > 2) {
-            selectIfInList(cmbChannel, v[2]);
-        }
-        if (v.size() > 3) {
-            txtPath->setText(v[3]);
-        }
-        if (v.size() > 4) {
-            selectIfInList(cmbOF, v[4]);
-        }
+    };
+    select(cmbBR, restored.bitRateIndex);
+    select(cmbR, restored.sampleRateIndex);
+    select(cmbChannel, restored.channelIndex);
+    if (restored.outputFolder) {
+        txtPath->setText(*restored.outputFolder);
     }
+    select(cmbOF, restored.formatIndex);
     if (txtPath->text().isEmpty()) {
         txtPath->setText(defaultFolder);
     }
@@ -93,17 +77,15 @@ bool frmMain::Form_Load() {
     setWindowTitle(QStringLiteral("Vordana"));
     lblWeb->setText(QStringLiteral("Vordana"));
 
-    LoadOptionsFile(Options(), m_programFolder + QStringLiteral("/options.ini"));
+    m_session.loadOptions();
 
     scaleForDisplay(MainWindowLayout::twipsPerPixelX(this), MainWindowLayout::twipsPerPixelY(this));
     return true;
 }
 
 void frmMain::imgExit_Click() {
-    writeSetupIni(
-        m_programFolder + QStringLiteral("/setup.ini"),
-        formatSetupIni(selectedIndex(cmbBR), selectedIndex(cmbR), cmbChannel->currentIndex(),
-                       txtPath->text(), cmbOF->currentIndex()));
+    m_session.saveSetup(selectedIndex(cmbBR), selectedIndex(cmbR), cmbChannel->currentIndex(),
+                        txtPath->text(), cmbOF->currentIndex());
     close();
 }
 
@@ -117,8 +99,14 @@ void frmMain::Form_Unload() {
         return;
     }
     m_unloaded = true;
-    const QString temporary = PrivateTempFolder::path();
-    deleteWithRetries(temporary + QStringLiteral("/tmpfile.wav"));
-    deleteWithRetries(temporary + QStringLiteral("/tmpfile1.mp3"));
+    const QString temporary = PrivateTempFolder::ensure();
+    if (!temporary.isEmpty()) {
+        deleteWithRetries(temporary + QStringLiteral("/tmpfile.wav"));
+        deleteWithRetries(temporary + QStringLiteral("/tmpfile1.mp3"));
+    }
+    // The process ends now, a run or not: no further file starts, and the instance lock is free
+    // for the next start at once. An encoder at work finishes its file on its own and publishes
+    // it complete (or leaves nothing).
+    m_instance.reset();
     QCoreApplication::quit();
 }

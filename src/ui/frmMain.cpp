@@ -2,6 +2,7 @@
 
 #include "conversion/FormatPresets.h"
 #include "filelist/FileList.h"
+#include "platform/SingleInstance.h"
 #include "options/OptionsFile.h"
 #include "platform/Prompts.h"
 #include "Artwork.h"
@@ -32,10 +33,6 @@ using MainWindowLayout::place;
 
 namespace {
 
-QString utf8(const char* text) {
-    return QString::fromUtf8(text);
-}
-
 QComboBox* comboBox(QWidget* parent, const QStringList& items, bool editable) {
     auto* box = new QComboBox(parent);
     box->setEditable(editable);
@@ -55,14 +52,9 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text) {
 }  // namespace
 
 frmMain::frmMain(const QString& programFolder, QWidget* parent)
-    : QMainWindow(parent),
-      m_programFolder(programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
-                                              : programFolder),
-      m_run(lstFile) {
-    PlatformDescription platform = PlatformDescription::native();
-    platform.programFolder = m_programFolder;
-    m_run.setPlatform(platform);
-    m_run.setProgressYield([] { QCoreApplication::processEvents(); });
+    : QMainWindow(parent), m_session(programFolder), lstFile(m_session.queue()) {
+    // The window stays alive while a long chunk of encoder output is parsed.
+    run().setProgressYield([] { QCoreApplication::processEvents(); });
 
     Timer1.setSingleShot(true);
     Timer1.setInterval(100);
@@ -101,7 +93,7 @@ void frmMain::buildLayout() {
     for (const auto& t : tools) {
         auto* button = new QToolButton(client);
         button->setObjectName(QStringLiteral("CmdToolsBar%1").arg(t.index));
-        button->setText(utf8(t.caption));
+        button->setText(QString::fromUtf8(t.caption));
         button->setToolTip(QString::fromLatin1(t.tip));
         button->setIcon(style->standardIcon(t.icon));
         button->setIconSize(QSize(32, 32));
@@ -151,7 +143,7 @@ void frmMain::buildLayout() {
     LV = new QTreeWidget(client);
     LV->setObjectName(QStringLiteral("LV"));
     LV->setColumnCount(2);
-    LV->setHeaderLabels({utf8("文件名"), utf8("格式")});
+    LV->setHeaderLabels({QStringLiteral("文件名"), QStringLiteral("格式")});
     LV->setRootIsDecorated(false);
     LV->setSelectionMode(QAbstractItemView::SingleSelection);
     LV->setUniformRowHeights(true);
@@ -164,35 +156,35 @@ void frmMain::buildLayout() {
     picText = new QFrame(client);
     picText->setObjectName(QStringLiteral("picText"));
     place(picText, 2280, 3120, 2445, 315);
-    lblText = new QLabel(utf8("拖拽文件到这里开始转换"), picText);
+    lblText = new QLabel(QStringLiteral("拖拽文件到这里开始转换"), picText);
     lblText->setObjectName(QStringLiteral("lblText"));
     lblText->setStyleSheet(QStringLiteral("color: gray;"));
     lblText->setAlignment(Qt::AlignCenter);
     lblText->setGeometry(0, 0, picText->width(), picText->height());
 
-    place(label(client, QStringLiteral("Label1"), utf8("输出格式：")), 7290, 1290, 900, 210);
-    place(label(client, QStringLiteral("Label9"), utf8("MP3 - 音乐声音格式")), 7320, 1680, 2865,
+    place(label(client, QStringLiteral("Label1"), QStringLiteral("输出格式：")), 7290, 1290, 900, 210);
+    place(label(client, QStringLiteral("Label9"), QStringLiteral("MP3 - 音乐声音格式")), 7320, 1680, 2865,
           375);
-    place(label(client, QStringLiteral("Label5"), utf8("声音频率：")), 7290, 2130, 900, 210);
+    place(label(client, QStringLiteral("Label5"), QStringLiteral("声音频率：")), 7290, 2130, 900, 210);
     cmbR = comboBox(client, sampleRateItems(), true);
     place(cmbR, 7290, 2415, 2835, 330);
-    place(label(client, QStringLiteral("Label6"), utf8("声音比特率：")), 7290, 2910, 1080, 210);
+    place(label(client, QStringLiteral("Label6"), QStringLiteral("声音比特率：")), 7290, 2910, 1080, 210);
     cmbBR = comboBox(client, bitRateItems(), true);
     place(cmbBR, 7290, 3225, 2835, 330);
-    place(label(client, QStringLiteral("Label7"), utf8("声道：")), 7290, 3750, 540, 210);
+    place(label(client, QStringLiteral("Label7"), QStringLiteral("声道：")), 7290, 3750, 540, 210);
     // The channel count comes from the selected entry: typed text would mean nothing.
     cmbChannel = comboBox(client, channelItems(), false);
     place(cmbChannel, 7290, 4065, 2835, 330);
-    place(label(client, QStringLiteral("Label8"), utf8("输出路径：")), 7290, 4620, 900, 210);
+    place(label(client, QStringLiteral("Label8"), QStringLiteral("输出路径：")), 7290, 4620, 900, 210);
     txtPath = new QLineEdit(client);
     txtPath->setObjectName(QStringLiteral("txtPath"));
     txtPath->setToolTip(QStringLiteral("Select a Folder to Output"));
     place(txtPath, 7290, 4935, 2055, 315);
-    cmdBrowse = new QPushButton(utf8("浏览"), client);
+    cmdBrowse = new QPushButton(QStringLiteral("浏览"), client);
     cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
     cmdBrowse->setToolTip(QStringLiteral("Select an Output Folder"));
     place(cmdBrowse, 9420, 4950, 705, 300);
-    Command3 = new QPushButton(utf8("立刻开始转换！"), client);
+    Command3 = new QPushButton(QStringLiteral("立刻开始转换！"), client);
     Command3->setObjectName(QStringLiteral("Command3"));
     place(Command3, 7320, 5460, 2835, 885);
     lblPB = new QLabel(QStringLiteral("0%"), client);
@@ -208,7 +200,7 @@ void frmMain::buildLayout() {
     lblWeb->setObjectName(QStringLiteral("lblWeb"));
     lblWeb->setCursor(Qt::PointingHandCursor);
     place(lblWeb, 90, 6450, 2430, 195);
-    lblFeed = new HotSpot(utf8("意见反馈"), client);
+    lblFeed = new HotSpot(QStringLiteral("意见反馈"), client);
     lblFeed->setObjectName(QStringLiteral("lblFeed"));
     lblFeed->setToolTip(QStringLiteral("Send us your suggestion or question"));
     lblFeed->setCursor(Qt::PointingHandCursor);
@@ -229,7 +221,7 @@ void frmMain::buildLayout() {
         int top;
     } videoLabels[] = {{"视频尺寸：", 2130}, {"视频比特率：", 2910}, {"帧率：", 3750}};
     for (const auto& v : videoLabels) {
-        QLabel* hidden = label(client, QString(), utf8(v.text));
+        QLabel* hidden = label(client, QString(), QString::fromUtf8(v.text));
         place(hidden, 11850, v.top, 1080, 210);
         hidden->hide();
     }
@@ -269,50 +261,58 @@ void frmMain::buildLayout() {
                                          : QStringLiteral("cmbChannel"));
     }
 
-    connect(&lstFile, &FileQueue::appended, this, [this](const QString& path) {
-        auto* row = new QTreeWidgetItem(LV);
-        row->setText(0, path);
-        row->setText(1, FileList::formatTag(row->text(0)));
+    connect(&lstFile, &FileQueue::appended, this, [this](qsizetype first, qsizetype count) {
+        QList<QTreeWidgetItem*> rows;
+        rows.reserve(count);
+        for (qsizetype i = first; i < first + count; ++i) {
+            auto* row = new QTreeWidgetItem;
+            row->setText(0, lstFile.paths().at(i));
+            row->setText(1, FileList::formatTag(row->text(0)));
+            rows << row;
+        }
+        LV->addTopLevelItems(rows);
     });
-    connect(&lstFile, &FileQueue::removed, this,
-            [this](qsizetype index) { delete LV->takeTopLevelItem(static_cast<int>(index)); });
-    connect(&lstFile, &FileQueue::cleared, LV, &QTreeWidget::clear);
+    connect(&lstFile, &FileQueue::removed, this, [this](qsizetype first, qsizetype count) {
+        for (qsizetype i = first + count - 1; i >= first; --i) {
+            delete LV->takeTopLevelItem(static_cast<int>(i));
+        }
+    });
 }
 
 void frmMain::buildMenus() {
-    QMenu* menuFile = menuBar()->addMenu(utf8("文件"));
-    QAction* menuAdd = menuFile->addAction(utf8("添加文件"));
+    QMenu* menuFile = menuBar()->addMenu(QStringLiteral("文件"));
+    QAction* menuAdd = menuFile->addAction(QStringLiteral("添加文件"));
     menuAdd->setObjectName(QStringLiteral("menuAdd"));
-    QAction* menuAddFolder = menuFile->addAction(utf8("添加文件夹"));
+    QAction* menuAddFolder = menuFile->addAction(QStringLiteral("添加文件夹"));
     menuAddFolder->setObjectName(QStringLiteral("menuAddFolder"));
     menuFile->addSeparator();
-    QAction* menuExit = menuFile->addAction(utf8("退出程序"));
+    QAction* menuExit = menuFile->addAction(QStringLiteral("退出程序"));
     menuExit->setObjectName(QStringLiteral("menuExit"));
     connect(menuAdd, &QAction::triggered, this, [this] { CmdToolsBar_Click(0); });
     connect(menuAddFolder, &QAction::triggered, this, [this] { CmdToolsBar_Click(1); });
     connect(menuExit, &QAction::triggered, this, [this] { CmdToolsBar_Click(5); });
 
-    QMenu* menuOperate = menuBar()->addMenu(utf8("文件操作"));
-    QAction* menuDelete = menuOperate->addAction(utf8("移除选中文件"));
+    QMenu* menuOperate = menuBar()->addMenu(QStringLiteral("文件操作"));
+    QAction* menuDelete = menuOperate->addAction(QStringLiteral("移除选中文件"));
     menuDelete->setObjectName(QStringLiteral("menuDelete"));
     connect(menuDelete, &QAction::triggered, this,
             [this] { txtAction->setText(QStringLiteral("RemoveSelected")); });
-    QAction* menuClear = menuOperate->addAction(utf8("移除全部"));
+    QAction* menuClear = menuOperate->addAction(QStringLiteral("移除全部"));
     menuClear->setObjectName(QStringLiteral("menuClear"));
     connect(menuClear, &QAction::triggered, this, &frmMain::ClearList);
 
-    QMenu* menuR = menuBar()->addMenu(utf8("提示设置"));
-    QAction* menuReminder = menuR->addAction(utf8("提示设置"));
+    QMenu* menuR = menuBar()->addMenu(QStringLiteral("提示设置"));
+    QAction* menuReminder = menuR->addAction(QStringLiteral("提示设置"));
     menuReminder->setObjectName(QStringLiteral("menuReminder"));
     connect(menuReminder, &QAction::triggered, this, [this] { CmdToolsBar_Click(4); });
-    QMenu* menuA = menuBar()->addMenu(utf8("关于"));
-    QAction* menuAbout = menuA->addAction(utf8("关于"));
+    QMenu* menuA = menuBar()->addMenu(QStringLiteral("关于"));
+    QAction* menuAbout = menuA->addAction(QStringLiteral("关于"));
     menuAbout->setObjectName(QStringLiteral("menuAbout"));
     connect(menuAbout, &QAction::triggered, this, [] { showAbout(); });
 }
 
 void frmMain::bindSettings() {
-    EncoderSettings& settings = m_run.settings();
+    EncoderSettings& settings = run().settings();
     connect(cmbBR, &QComboBox::currentTextChanged, this,
             [&settings](const QString& text) { settings.bitRate = text; });
     connect(cmbR, &QComboBox::currentTextChanged, this,
@@ -331,8 +331,11 @@ void frmMain::bindSettings() {
         settings.formatIndex = index;
         cmbOF_Click();
     });
-    connect(&m_run, &ConversionRun::outputFolderChanged, txtPath, &QLineEdit::setText);
-    connect(&m_run, &ConversionRun::progressChanged, this, &frmMain::showProgress);
+    connect(&run(), &ConversionRun::outputFolderChanged, txtPath, &QLineEdit::setText);
+    // One file at a time here: the window shows its one lane.
+    connect(&run(), &ConversionRun::progressChanged, this,
+            [this](int, const ProgressDisplay& display) { showProgress(display); });
+    connect(&run(), &ConversionRun::runFinished, this, &frmMain::onRunFinished);
 }
 
 void frmMain::cmbOF_Click() {
@@ -368,11 +371,8 @@ void frmMain::AddFileRow(const QString& path) {
 void frmMain::RemoveSelectedRow() {
     if (LV->topLevelItemCount() > 0) {
         QTreeWidgetItem* selected = LV->currentItem();
-        const int k = selected ? LV->indexOfTopLevelItem(selected) : -1;
-        // The head of the queue is being converted: its row stays until its encoder ends.
-        if (k >= 0 && !(k == 0 && m_run.isRunning())) {
-            lstFile.removeAt(k);
-        }
+        // The file being converted keeps its row until its encoder ends.
+        m_session.removeAt(selected ? LV->indexOfTopLevelItem(selected) : -1);
     }
     if (LV->topLevelItemCount() == 0) {
         picText->show();
@@ -380,16 +380,14 @@ void frmMain::RemoveSelectedRow() {
 }
 
 void frmMain::ClearList() {
+    // The number of removals is fixed when the clear starts; the list repaints while it empties.
     const qsizetype rows = lstFile.count();
-    const qsizetype keep = m_run.isRunning() ? 1 : 0;
-    for (qsizetype i = keep; i < rows; ++i) {
-        lstFile.removeAt(keep);
+    for (qsizetype i = 0; i < rows && lstFile.busyCount() < lstFile.count(); ++i) {
+        lstFile.removeAt(lstFile.busyCount());
         QCoreApplication::processEvents();
     }
-    if (keep == 0) {
-        lstFile.clear();
-    }
-    picText->show();
+    // The hint belongs to an empty list: a converting row that stays is not hidden under it.
+    ShowHintIfEmpty();
 }
 
 void frmMain::ShowHintIfEmpty() {
@@ -410,7 +408,7 @@ void frmMain::setRunControlsEnabled(bool enabled) {
 
 void frmMain::imgStart_Click() {
     if (lstFile.isEmpty()) {
-        Prompts::current().message(utf8("请先添加一个文件"), utf8("添加"),
+        Prompts::current().message(QStringLiteral("请先添加一个文件"), QStringLiteral("添加"),
                                    Prompts::Icon::Exclamation);
         return;
     }
@@ -428,11 +426,11 @@ void frmMain::Timer1_Timer() {
 }
 
 void frmMain::RunQueue() {
-    if (m_run.isRunning()) {
-        return;
-    }
-    m_run.RunQueue();
-    if (!m_run.encoderStarted()) {
+    run().RunQueue();
+}
+
+void frmMain::onRunFinished() {
+    if (!run().encoderStarted()) {
         // The runner has said "File or command not found"; the files stay for another try.
         setRunControlsEnabled(true);
         for (QWidget* w : {static_cast<QWidget*>(imgAdd), static_cast<QWidget*>(imgRemove),
@@ -449,7 +447,7 @@ void frmMain::finishRun() {
     Prompts& prompts = Prompts::current();
     prompts.openUrl(txtPath->text());
     if (Options().SoundReminder == 0) {
-        prompts.playSound(m_programFolder + QStringLiteral("/sound.wav"));
+        prompts.playSound(m_session.files().sound());
     }
     picDrag->show();
     Command3->setEnabled(true);
@@ -461,18 +459,18 @@ void frmMain::finishRun() {
     }
     setRunControlsEnabled(true);
 
-    const int failed = m_run.failedCount();
+    const int failed = run().failedCount();
     ProgressDisplay done;
-    done.label = failed == 0 ? QStringLiteral("Done.") : utf8("部分文件转换失败");
+    done.label = failed == 0 ? QStringLiteral("Done.") : QStringLiteral("部分文件转换失败");
     showProgress(done);
     if (failed > 0) {
-        QString text = utf8("以下文件转换失败：");
-        for (const FileResult& result : m_run.results()) {
-            if (!result.converted) {
-                text += QStringLiteral("\n\n") + result.input + QLatin1Char('\n') + result.message;
+        QString text = QStringLiteral("以下文件转换失败：");
+        for (const FileResult& result : run().results()) {
+            if (!result.converted()) {
+                text += QStringLiteral("\n\n") + result.input + QLatin1Char('\n') + result.reason;
             }
         }
-        prompts.message(text, utf8("转换"), Prompts::Icon::Exclamation);
+        prompts.message(text, QStringLiteral("转换"), Prompts::Icon::Exclamation);
     }
 }
 
@@ -534,13 +532,13 @@ void frmMain::applyChrome() {
     for (size_t i = 0; i < imgToolbar.size(); ++i) {
         if (imgToolbar[i]) {
             group << imgToolbar[i];
-            lit << Artwork::toolbarButton(tools[i].glyph, utf8(tools[i].caption),
+            lit << Artwork::toolbarButton(tools[i].glyph, QString::fromUtf8(tools[i].caption),
                                           imgToolbar[i]->size(), true);
         }
     }
     chrome->addToolbarGroup(group, lit);
     chrome->addHotSpot(imgConvert,
-                       Artwork::convertButton(utf8("立刻开始转换！"), imgConvert->size(), true),
+                       Artwork::convertButton(QStringLiteral("立刻开始转换！"), imgConvert->size(), true),
                        PressLook::RemovePicture);
     chrome->setBoldOnHover(lblFeed);
     WindowChrome::setHandPointer(lblFeed);

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "HotSpot.h"
 #include "conversion/ConversionRun.h"
 #include "filelist/FileQueue.h"
-#include "HotSpot.h"
+#include "session/Session.h"
 
 #include <QLabel>
 #include <QMainWindow>
@@ -24,12 +25,16 @@ class QProgressBar;
 class QPushButton;
 class QToolButton;
 class QTreeWidget;
+class SingleInstance;
 
 // The main window: the file list, the audio settings, the start button and the progress display,
 // bound to the conversion core. Control and handler names follow the program's conventions
 // (LV, lstFile, cmbBR, Command3, imgStart_Click, ...).
 class frmMain : public QMainWindow {
     Q_OBJECT
+
+    // First of all members: the queue and the run that the controls below are bound to.
+    Session m_session;
 
 public:
     // `programFolder` holds data/coder, setup.ini, options.ini and sound.wav (the folder of the
@@ -49,12 +54,13 @@ public:
     void ClearList();
     void ShowHintIfEmpty();
 
-    // Conversion run.
+    // Conversion run. RunQueue starts it and returns; the end of the run (folder, sound,
+    // "Done.") follows when the run says it has finished.
     void imgStart_Click();
     void Command3_Click() { imgStart_Click(); }
     void imgConvert_Click() { imgStart_Click(); }
     void RunQueue();
-    bool isConverting() const { return m_run.isRunning() || Timer1.isActive(); }
+    bool isConverting() const { return m_session.isConverting() || Timer1.isActive(); }
 
     // Output format selection applies the format's presets.
     void cmbOF_Click();
@@ -87,11 +93,12 @@ public:
     // Display scaling for a display of x, y twips per pixel (15 = 96 dpi, nothing changes).
     void scaleForDisplay(double x, double y);
 
-    QString programFolder() const { return m_programFolder; }
-    ConversionRun& run() { return m_run; }
+    QString programFolder() const { return m_session.files().folder(); }
+    Session& session() { return m_session; }
+    ConversionRun& run() { return m_session.run(); }
 
     // Controls, by their documented names.
-    FileQueue lstFile;
+    FileQueue& lstFile;
     QStringList lstAddFolder;
     QTimer Timer1;
     QTreeWidget* LV = nullptr;
@@ -143,12 +150,12 @@ private:
     void Timer1_Timer();
     void showProgress(const ProgressDisplay& display);
     void setRunControlsEnabled(bool enabled);
+    void onRunFinished();
     void finishRun();
     void Form_Unload();
     int selectedIndex(const QComboBox* box) const;
 
-    QString m_programFolder;
-    ConversionRun m_run;
+    std::unique_ptr<SingleInstance> m_instance;
     double m_pbValue = 0.0;
     bool m_unloaded = false;
     std::unique_ptr<frmMenu> m_menus;

@@ -2,32 +2,24 @@
 
 #include <QLineEdit>
 
-namespace {
-
-QString utf8(const char* text) {
-    return QString::fromUtf8(text);
-}
-
-}  // namespace
-
 frmMenu::frmMenu(QLineEdit* commandField, std::function<void()> clearList)
     : m_commandField(commandField) {
     menuFile.setTitle(QStringLiteral("File"));
-    addWordItem(menuFile, utf8("添加文件(&A)"), QStringLiteral("AddaFile"));
-    addWordItem(menuFile, utf8("添加目录(&F)"), QStringLiteral("menuAddaFolder"));
+    addWordItem(menuFile, QStringLiteral("添加文件(&A)"), QStringLiteral("AddaFile"));
+    addWordItem(menuFile, QStringLiteral("添加目录(&F)"), QStringLiteral("menuAddaFolder"));
     menuFile.addSeparator();
-    addWordItem(menuFile, utf8("退出(&E)"), QStringLiteral("menuExit"));
+    addWordItem(menuFile, QStringLiteral("退出(&E)"), QStringLiteral("menuExit"));
 
     menuOptions.setTitle(QStringLiteral("Options"));
-    addWordItem(menuOptions, utf8("设置(&O)"), QStringLiteral("menuOption"));
+    addWordItem(menuOptions, QStringLiteral("设置(&O)"), QStringLiteral("menuOption"));
 
     menuAbout.setTitle(QStringLiteral("About"));
-    addWordItem(menuAbout, utf8("帮助(&H)"), QStringLiteral("menuHelp"));
-    addWordItem(menuAbout, utf8("关于(&A)"), QStringLiteral("A"));
+    addWordItem(menuAbout, QStringLiteral("帮助(&H)"), QStringLiteral("menuHelp"));
+    addWordItem(menuAbout, QStringLiteral("关于(&A)"), QStringLiteral("A"));
 
     menuRemove.setTitle(QStringLiteral("Remove"));
-    addWordItem(menuRemove, utf8("移除选择项"), QStringLiteral("RemoveSelected"));
-    QAction* removeAll = menuRemove.addAction(utf8("移除全部"));
+    addWordItem(menuRemove, QStringLiteral("移除选择项"), QStringLiteral("RemoveSelected"));
+    QAction* removeAll = menuRemove.addAction(QStringLiteral("移除全部"));
     connect(removeAll, &QAction::triggered, this, [clearList] { clearList(); });
 
     // The right-click menu carries its own copies of the three groups, so each menu owns its

@@ -1,5 +1,7 @@
 #include "frmOptions.h"
 
+#include "text/LeadingNumber.h"
+
 #include "platform/Prompts.h"
 #include "MainWindowLayout.h"
 
@@ -26,51 +28,6 @@ constexpr int kClientWidthTwips = 4575;
 constexpr int kClientHeightTwips = 1800;
 constexpr double kDesign = MainWindowLayout::kDesignTwipsPerPixel;
 
-QString utf8(const char* text) {
-    return QString::fromUtf8(text);
-}
-
-// The leading number of a field, read the way the stored seconds are computed from it: blanks,
-// an optional sign, digits with an optional fraction. Anything else ends the number, and a text
-// without one counts as 0 -- so the check and the stored value never disagree about a field.
-double leadingNumber(const QString& text) {
-    qsizetype i = 0;
-    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t')) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
-    std::string number;
-    bool point = false;
-    bool wholePartNonZero = false;
-    for (; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c >= u'0' && c <= u'9') {
-            wholePartNonZero = wholePartNonZero || (!point && c != u'0');
-            number += static_cast<char>(c);
-        } else if (c == u'.' && !point) {
-            point = true;
-            number += '.';
-        } else {
-            break;
-        }
-    }
-    double value = 0.0;
-    const std::errc error = std::from_chars(number.data(), number.data() + number.size(), value,
-                                            std::chars_format::fixed)
-                                .ec;
-    if (error == std::errc::invalid_argument) {
-        return 0.0;  // nothing, or a lone point
-    }
-    if (error == std::errc::result_out_of_range) {
-        value = wholePartNonZero ? std::numeric_limits<double>::infinity() : 0.0;
-    }
-    return negative ? -value : value;
-}
-
 }  // namespace
 
 frmOptions::frmOptions(OptionsRecord& record, const QString& optionsPath, QWidget* parent)
@@ -85,7 +42,7 @@ frmOptions::~frmOptions() = default;
 
 void frmOptions::buildLayout() {
     setObjectName(QStringLiteral("frmOptions"));
-    setWindowTitle(utf8("选项设置"));
+    setWindowTitle(QStringLiteral("选项设置"));
     setFont(QFont(QStringLiteral("Tahoma"), 9));
     setModal(true);
     setFixedSize(static_cast<int>(std::lround(kClientWidthTwips / kDesign)),
@@ -113,7 +70,7 @@ void frmOptions::buildLayout() {
     txtToM = timeField("txtToM", 1230, 1630);
     txtToS = timeField("txtToS", 1650, 1630);
 
-    Label1 = new QLabel(utf8("转换完毕声音提示"), this);
+    Label1 = new QLabel(QStringLiteral("转换完毕声音提示"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     place(Label1, 810, 390, 1575, 315);
@@ -126,11 +83,11 @@ void frmOptions::buildLayout() {
     cmbSR->setCurrentIndex(-1);
     place(cmbSR, 2460, 390, 1305, 315);
 
-    Command1 = new QPushButton(utf8("确定"), this);
+    Command1 = new QPushButton(QStringLiteral("确定"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setDefault(true);
     place(Command1, 810, 1140, 1305, 375);
-    Command2 = new QPushButton(utf8("返回"), this);
+    Command2 = new QPushButton(QStringLiteral("返回"), this);
     Command2->setObjectName(QStringLiteral("Command2"));
     place(Command2, 2460, 1140, 1305, 375);
 
@@ -201,7 +158,7 @@ void frmOptions::imgOK_Click() {
     };
     for (const auto& check : checks) {
         if (leadingNumber(check.field->text()) > 59.0) {
-            Prompts::current().message(utf8(check.text), utf8(check.caption),
+            Prompts::current().message(QString::fromUtf8(check.text), QString::fromUtf8(check.caption),
                                        Prompts::Icon::Exclamation, Prompts::Buttons::Ok);
             // A disabled field takes no focus; the warning has been given all the same.
             check.field->setFocus(Qt::OtherFocusReason);

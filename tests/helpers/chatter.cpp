@@ -4,7 +4,11 @@
 //   hex HEX       write raw bytes given as hex digits (e.g. e69c88 for one UTF-8 character)
 //   sleep MS      sleep MS milliseconds
 //   exit CODE     exit with CODE
+//   ignoreterm 0  ignore SIGTERM from now on
+//   detach 0      fork: the program ends at once (status 0) and a child of the same name goes on
+//                 with the rest of the arguments
 #include <unistd.h>
+#include <csignal>
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -47,6 +51,12 @@ int main(int argc, char** argv) {
             std::this_thread::sleep_for(std::chrono::milliseconds(std::stol(value)));
         } else if (command == "exit") {
             return std::atoi(value.c_str());
+        } else if (command == "ignoreterm") {
+            std::signal(SIGTERM, SIG_IGN);
+        } else if (command == "detach") {
+            if (::fork() != 0) {
+                return 0;
+            }
         }
     }
     return 0;

@@ -1,12 +1,34 @@
 // Stands in for data/coder in the conversion run's tests: takes the same command line
-// (-i INPUT ... OUTPUT), prints a banner and two progress reports, and writes a small output
-// file. An input whose name contains "fail" writes part of its output, says why, and exits 1;
-// one containing "silent" writes its output and nothing else.
+// (-i INPUT ... OUTPUT), writes its file beside the output as ".<name>.part" and moves it onto
+// the output when done, as the real adapter does, printing a banner and progress on the way.
+// The input's name picks a behaviour:
+//   fail      writes part of its file, says why, exits 1 (and leaves the part behind)
+//   silent    publishes its file and prints nothing
+//   hang      prints nothing and never ends
+//   slow      reports progress every 100 ms for 5 s before publishing
+//   stubborn  as slow, but shrugs off SIGTERM
+#include <unistd.h>
 #include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <thread>
+
+namespace {
+
+bool has(const std::string& text, const char* word) {
+    return text.find(word) != std::string::npos;
+}
+
+std::string partialPath(const std::string& output) {
+    const std::size_t slash = output.rfind('/');
+    const std::size_t cut = slash == std::string::npos ? 0 : slash + 1;
+    return output.substr(0, cut) + "." + output.substr(cut) + ".part";
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     std::string input;
@@ -16,19 +38,34 @@ int main(int argc, char** argv) {
         }
     }
     const std::string output = argc > 1 ? argv[argc - 1] : "";
-    if (input.find("silent") != std::string::npos) {
-        std::ofstream(output) << "mp3";
+    const std::string part = partialPath(output);
+    const std::string name = input.substr(input.rfind('/') + 1);
+    if (has(name, "hang")) {
+        std::this_thread::sleep_for(std::chrono::hours(1));
         return 0;
     }
-    std::cout << "  Duration: 00:00:02.00, start: 0.000000, bitrate: 800 kb/s" << std::endl;
-    std::cout << "time=1.00 speed=10x" << std::endl;
-    std::ofstream(output) << "partial";
-    if (input.find("fail") != std::string::npos) {
+    if (has(name, "stubborn")) {
+        std::signal(SIGTERM, SIG_IGN);
+    }
+    if (!has(name, "silent")) {
+        std::cout << "  Duration: 00:00:02.00, start: 0.000000, bitrate: 800 kb/s" << std::endl;
+        std::cout << "time=1.00 speed=10x" << std::endl;
+    }
+    std::ofstream(part) << "partial";
+    if (has(name, "fail")) {
         std::cout << "coder: conversion failed: " << input << ": Invalid data" << std::endl;
         return 1;
     }
-    // Long enough apart for the runner to read the two reports in different passes.
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    std::cout << "time=2.00 speed=10x" << std::endl;
-    return 0;
+    if (has(name, "slow") || has(name, "stubborn")) {
+        for (int tick = 0; tick < 50; ++tick) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            std::cout << "time=" << 1.0 + tick / 50.0 << " speed=10x" << std::endl;
+        }
+    } else if (!has(name, "silent")) {
+        // Long enough apart for the runner to read the two reports separately.
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        std::cout << "time=2.00 speed=10x" << std::endl;
+    }
+    std::ofstream(part, std::ios::app) << " and the rest";
+    return std::rename(part.c_str(), output.c_str()) == 0 ? 0 : 1;
 }

@@ -45,7 +45,7 @@ TEST(HelpAbout, HelpAndWebLinkOpenTheirTargetsWithoutAWordOfOurs) {
     ScriptedPrompts prompts;  // fails the test on any message box
     QTemporaryDir program;
     ASSERT_TRUE(program.isValid());
-    openHelp(program.path());  // no help.html there: still handed to the desktop, no message
+    openHelp(program.path() + "/help.html");  // not there: still handed to the desktop, no message
     openWebSite();
     EXPECT_EQ(prompts.opened(),
               QStringList({program.path() + "/help.html", "https://www.vordana.example/"}));

@@ -108,13 +108,13 @@ TEST_F(WindowTest, RunConvertsEverythingIncludingFilesAddedMeanwhileAndResets) {
     frmMain& w = window();
     const QString out = folder() + "/out";
     w.txtPath->setText(out);  // no trailing separator
-    w.AddFileRow(folder() + "/one.ape");
-    w.AddFileRow(folder() + "/two.ape");
+    w.AddFileRow(input("/one.ape"));
+    w.AddFileRow(input("/two.ape"));
     bool added = false;
     QObject::connect(&w.run(), &ConversionRun::fileStarted, [&] {
         if (!added) {
             added = true;
-            w.AddFileRow(folder() + "/late.ape");
+            w.AddFileRow(input("/late.ape"));
         }
     });
     bool disabledDuringRun = false;
@@ -151,7 +151,7 @@ TEST_F(WindowTest, SoundStaysOffWhenTheOptionsSaySo) {
     options.write("1\r\n0\r\n0\r\n0\r\n");
     options.close();
     frmMain& w = window();
-    w.AddFileRow(folder() + "/one.ape");
+    w.AddFileRow(input("/one.ape"));
     convert(w);
     EXPECT_TRUE(m_prompts.sounds().isEmpty());
     EXPECT_EQ(w.lblPB->text(), "Done.");
@@ -161,8 +161,8 @@ TEST_F(WindowTest, FailedFileIsNamedAndTheRunDoesNotSayDone) {
     useEncoder("fake_coder");
     frmMain& w = window();
     w.txtPath->setText(folder() + "/out/");
-    w.AddFileRow(folder() + "/good.ape");
-    w.AddFileRow(folder() + "/will-fail.ape");
+    w.AddFileRow(input("/good.ape"));
+    w.AddFileRow(input("/will-fail.ape"));
     m_prompts.expectMessage();
     convert(w);
     ASSERT_EQ(m_prompts.messages().size(), 1);
@@ -175,8 +175,8 @@ TEST_F(WindowTest, FailedFileIsNamedAndTheRunDoesNotSayDone) {
 
 TEST_F(WindowTest, MissingEncoderIsToldOnceAndTheFilesStay) {
     frmMain& w = window();  // no data/coder
-    w.AddFileRow(folder() + "/a.ape");
-    w.AddFileRow(folder() + "/b.ape");
+    w.AddFileRow(input("/a.ape"));
+    w.AddFileRow(input("/b.ape"));
     m_prompts.expectMessage();
     convert(w, 20000);
     ASSERT_EQ(m_prompts.messages().size(), 1);
@@ -227,9 +227,9 @@ TEST_F(WindowTest, TheFileBeingConvertedCannotBeRemovedAndAStartDuringARunIsIgno
     useEncoder("fake_coder");
     frmMain& w = window();
     w.txtPath->setText(folder() + "/out/");
-    w.AddFileRow(folder() + "/head.ape");
-    w.AddFileRow(folder() + "/second.ape");
-    w.AddFileRow(folder() + "/third.ape");
+    w.AddFileRow(input("/head.ape"));
+    w.AddFileRow(input("/second.ape"));
+    w.AddFileRow(input("/third.ape"));
     bool once = false;
     QObject::connect(&w.run(), &ConversionRun::fileStarted, [&] {
         if (once) {
@@ -247,22 +247,23 @@ TEST_F(WindowTest, TheFileBeingConvertedCannotBeRemovedAndAStartDuringARunIsIgno
     ASSERT_EQ(w.run().results().size(), 2);
     EXPECT_TRUE(w.run().results()[0].input.endsWith("/head.ape"));
     EXPECT_TRUE(w.run().results()[1].input.endsWith("/second.ape"));
-    EXPECT_TRUE(w.run().results()[0].converted);
+    EXPECT_TRUE(w.run().results()[0].converted());
 
     // Clearing during a run keeps the head, which finishes normally.
-    w.AddFileRow(folder() + "/a.ape");
-    w.AddFileRow(folder() + "/b.ape");
+    w.AddFileRow(input("/a.ape"));
+    w.AddFileRow(input("/b.ape"));
     bool cleared = false;
     QObject::connect(&w.run(), &ConversionRun::fileStarted, [&] {
         if (!cleared) {
             cleared = true;
             w.ClearList();
             EXPECT_EQ(w.lstFile.paths(), QStringList{folder() + "/a.ape"});
+            EXPECT_TRUE(w.picText->isHidden()) << "the hint belongs to an empty list only";
         }
     });
     convert(w);
     ASSERT_EQ(w.run().results().size(), 1);
-    EXPECT_TRUE(w.run().results()[0].converted);
+    EXPECT_TRUE(w.run().results()[0].converted());
     EXPECT_EQ(w.LV->topLevelItemCount(), 0);
 }
 

@@ -26,6 +26,13 @@ protected:
 
     QString folder() const { return m_program.path(); }
 
+    // An (empty) input file in the program folder; the stand-in encoder does not read it.
+    QString input(const QString& name) const {
+        QFile file(folder() + name);
+        file.open(QIODevice::WriteOnly);
+        return file.fileName();
+    }
+
     void useEncoder(const QString& helperOrCoder) {
         if (helperOrCoder == QLatin1String("coder")) {
             QFile::copy(TestPaths::programFolder() + "/data/coder", folder() + "/data/coder");

@@ -1,61 +1,178 @@
 #include "conversion/ConversionRun.h"
 
+#include "conversion/OutputReservation.h"
 #include "filelist/FileQueue.h"
 #include "platform/PrivateTempFolder.h"
+#include "process/DOSOutputs.h"
 #include "process/EncoderImageName.h"
 
-#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QTimer>
+
+#include <sys/stat.h>
+#include <cerrno>
+#include <cstring>
+#include <optional>
 
 namespace {
 
-bool pathTaken(const QString& path) {
-    // A dangling symbolic link counts as taken: the encoder would write through it.
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
+// Why a path cannot be handed to an encoder at all: a FIFO or a device would block it (or read
+// for ever), a folder is no file. Nothing when it is a regular file (links are followed).
+std::optional<QString> inputProblem(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
+        return QString::fromLocal8Bit(std::strerror(errno));
+    }
+    if (S_ISREG(st.st_mode)) {
+        return std::nullopt;
+    }
+    const char* kind = S_ISDIR(st.st_mode)    ? "a folder"
+                       : S_ISFIFO(st.st_mode) ? "a named pipe (FIFO)"
+                       : S_ISSOCK(st.st_mode) ? "a socket"
+                       : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device"
+                                                                     : "not a plain file";
+    return QStringLiteral("not a regular file: %1").arg(QLatin1String(kind));
 }
 
-QString lastMessageLine(const QString& output) {
+bool isProgressLine(const QString& line) {
+    static const QRegularExpression mencoderStatus(QStringLiteral("\\(\\s*\\d+%\\)"));
+    return line.startsWith(QLatin1String("time=")) || line.contains(QLatin1String("Duration: ")) ||
+           mencoderStatus.match(line).hasMatch();
+}
+
+// Why a file failed, in the encoder's words where it gave some: its last "conversion failed"
+// line, else (when a signal ended it) the signal, else its last line that is not progress.
+QString failureReason(const QString& output, const DOSOutputs& runner, bool wroteOutput) {
     static const QRegularExpression lineBreak(QStringLiteral("[\r\n]"));
     const QStringList lines = output.split(lineBreak, Qt::SkipEmptyParts);
     for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
+        if (it->contains(QLatin1String("conversion failed: "))) {
+            return it->trimmed();
+        }
+    }
+    if (runner.endingSignal() != 0) {
+        return QStringLiteral("encoder ended by signal %1").arg(runner.endingSignal());
+    }
+    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
         const QString line = it->trimmed();
-        if (!line.isEmpty()) {
+        if (!line.isEmpty() && !isProgressLine(line)) {
             return line;
         }
     }
-    return QString();
+    if (runner.exitStatus() != 0) {
+        return QStringLiteral("the encoder ended with status %1").arg(runner.exitStatus());
+    }
+    return wroteOutput ? QStringLiteral("the encoder did not finish the file")
+                       : QStringLiteral("no output file was written");
+}
+
+bool isNonEmptyFile(const QString& path) {
+    const QFileInfo info(path);
+    return info.isFile() && !info.isSymLink() && info.size() > 0;
 }
 
 }  // namespace
 
+// One encoder at a time: its two runners (ffmpeg-style and mencoder-style), its progress, and
+// the file it works on.
+struct ConversionRun::Lane {
+    explicit Lane(int laneIndex) : index(laneIndex) { watchdog.setSingleShot(true); }
+
+    int index;
+    DOSOutputs objffmpeg;
+    DOSOutputs objDOS;
+    EncoderProgressParser progress;
+    ProgressDisplay display;
+    QTimer watchdog;
+    QString lastLine;  // the encoder repeats its last time line while it waits: not progress
+    QString partLine;
+
+    bool busy = false;
+    quint64 entryId = 0;
+    qsizetype resultIndex = -1;
+    QString input;
+    EncoderCommand command;
+    OutputReservation reservation;
+    QElapsedTimer clock;
+    QString stopReason;  // set when the run ended the encoder itself
+    FileStatus stopStatus = FileStatus::Failed;
+};
+
 ConversionRun::ConversionRun(FileQueue& queue, QObject* parent)
     : QObject(parent),
       m_queue(queue),
+      m_settings(EncoderSettings::mp3Defaults()),
       m_platform(PlatformDescription::native()),
       m_clock([] { return QTime::currentTime(); }) {
     m_settings.outputFolder = m_platform.programFolder + m_platform.separator + "output";
-    connect(&m_objffmpeg, &DOSOutputs::ReceiveOutputs, this,
-            &ConversionRun::objffmpeg_ReceiveOutputs);
-    connect(&m_objffmpeg, &DOSOutputs::CommandOver, this, &ConversionRun::objffmpeg_CommandOver);
-    connect(&m_objDOS, &DOSOutputs::CommandOver, this, &ConversionRun::objDOS_CommandOver);
+    setLaneCount(1);
 }
 
+ConversionRun::~ConversionRun() = default;
+
 void ConversionRun::setProgressYield(std::function<void()> yield) {
-    const int duration = m_progress.DurationSeconds;
-    const QString glyph = m_progress.SpinnerGlyph;
-    m_progress = EncoderProgressParser(std::move(yield));
-    m_progress.DurationSeconds = duration;
-    m_progress.SpinnerGlyph = glyph;
+    m_progressYield = std::move(yield);
+    for (auto& lane : m_lanes) {
+        const int duration = lane->progress.DurationSeconds;
+        const QString glyph = lane->progress.SpinnerGlyph;
+        lane->progress = EncoderProgressParser(m_progressYield);
+        lane->progress.DurationSeconds = duration;
+        lane->progress.SpinnerGlyph = glyph;
+    }
+}
+
+void ConversionRun::setLaneCount(int lanes) {
+    m_wantedLanes = qMax(1, lanes);
+    if (m_running) {
+        return;
+    }
+    while (static_cast<int>(m_lanes.size()) > m_wantedLanes) {
+        m_lanes.pop_back();
+    }
+    while (static_cast<int>(m_lanes.size()) < m_wantedLanes) {
+        auto lane = std::make_unique<Lane>(static_cast<int>(m_lanes.size()));
+        Lane* l = lane.get();
+        l->progress = EncoderProgressParser(m_progressYield);
+        for (DOSOutputs* runner : {&l->objffmpeg, &l->objDOS}) {
+            connect(runner, &DOSOutputs::ReceiveOutputs, this,
+                    [this, l](const QString& chunk) { onOutput(*l, chunk); });
+            connect(runner, &DOSOutputs::CommandOver, this,
+                    [this, l, runner] { onEncoderEnded(*l, *runner); });
+        }
+        connect(&l->watchdog, &QTimer::timeout, this, [this, l] {
+            l->stopReason = QStringLiteral("encoder stalled");
+            l->stopStatus = FileStatus::Failed;
+            l->objffmpeg.terminate(m_stopGrace);
+            l->objDOS.terminate(m_stopGrace);
+        });
+        m_lanes.push_back(std::move(lane));
+    }
+}
+
+DOSOutputs& ConversionRun::objffmpeg(int lane) {
+    return m_lanes.at(static_cast<size_t>(lane))->objffmpeg;
+}
+
+DOSOutputs& ConversionRun::objDOS(int lane) {
+    return m_lanes.at(static_cast<size_t>(lane))->objDOS;
+}
+
+const ProgressDisplay& ConversionRun::display(int lane) const {
+    return m_lanes.at(static_cast<size_t>(lane))->display;
+}
+
+int ConversionRun::DurationSeconds(int lane) const {
+    return m_lanes.at(static_cast<size_t>(lane))->progress.DurationSeconds;
 }
 
 int ConversionRun::failedCount() const {
     int failed = 0;
     for (const FileResult& result : m_results) {
-        failed += result.converted ? 0 : 1;
+        failed += result.status == FileStatus::Failed ? 1 : 0;
     }
     return failed;
 }
@@ -64,71 +181,188 @@ void ConversionRun::RunQueue() {
     if (m_running) {
         return;
     }
+    setLaneCount(m_wantedLanes);
     m_running = true;
+    m_cancelling = false;
     m_encoderStarted = true;
     m_results.clear();
 
     QDir().mkpath(m_settings.outputFolder);
     PrivateTempFolder::ensure();
+    fillLanes();
+    finishIfIdle();
+}
 
-    while (!m_queue.isEmpty()) {
-        const QString separator(m_platform.separator);
-        if (!m_settings.outputFolder.endsWith(separator)) {
-            m_settings.outputFolder += separator;
-            emit outputFolderChanged(m_settings.outputFolder);
+void ConversionRun::cancel() {
+    if (!m_running || m_cancelling) {
+        return;
+    }
+    m_cancelling = true;
+    for (auto& lane : m_lanes) {
+        if (lane->busy) {
+            lane->stopReason = QStringLiteral("cancelled");
+            lane->stopStatus = FileStatus::Cancelled;
+            lane->watchdog.stop();
+            lane->objffmpeg.terminate(m_stopGrace);
+            lane->objDOS.terminate(m_stopGrace);
         }
-        m_current =
-            BuildEncoderCommand(m_settings, m_queue.head(), m_clock(), m_platform, pathTaken);
-        EncoderImageName() = m_current.imageName;
-        DOSOutputs& runner = m_current.runner == RunnerChoice::objffmpeg ? m_objffmpeg : m_objDOS;
-        emit fileStarted(m_queue.head(), m_current.outputPath);
-        runner.setCommandLine(m_current.commandLine);
-        runner.ExecuteCommand();
-        if (!runner.lastRunStarted()) {
-            // The runner has told the user; trying the same file again would repeat forever.
-            m_encoderStarted = false;
-            break;
+    }
+    finishIfIdle();
+}
+
+void ConversionRun::fillLanes() {
+    // Files that end at once (an input that is no file) must not start the next one from
+    // inside their own completion: one loop here takes them all.
+    if (m_filling) {
+        return;
+    }
+    m_filling = true;
+    bool progress = true;
+    while (progress && m_running && !m_cancelling && m_encoderStarted) {
+        progress = false;
+        for (auto& lane : m_lanes) {
+            if (lane->busy) {
+                continue;
+            }
+            if (m_queue.busyCount() >= m_queue.count()) {
+                break;
+            }
+            startNextFile(*lane);
+            progress = true;
+            if (!m_encoderStarted) {
+                break;
+            }
         }
-        QCoreApplication::processEvents();
+    }
+    m_filling = false;
+}
+
+bool ConversionRun::startNextFile(Lane& lane) {
+    const auto entry = m_queue.takeNext();
+    if (!entry) {
+        return false;
+    }
+    lane.entryId = entry->id;
+    lane.input = entry->path;
+    lane.stopReason.clear();
+    lane.stopStatus = FileStatus::Failed;
+    lane.lastLine.clear();
+    lane.partLine.clear();
+    lane.clock.start();
+    lane.resultIndex = m_results.size();
+    m_results.append(FileResult{entry->path, QString(), FileStatus::Failed, QString(), 0.0});
+
+    if (const auto problem = inputProblem(entry->path)) {
+        FileResult result = m_results.at(lane.resultIndex);
+        result.reason = *problem;
+        m_queue.finish(lane.entryId);
+        record(lane, result);
+        return false;
+    }
+
+    const QString separator(m_platform.separator);
+    if (!m_settings.outputFolder.endsWith(separator)) {
+        m_settings.outputFolder += separator;
+        emit outputFolderChanged(m_settings.outputFolder);
+    }
+    OutputReservation& reservation = lane.reservation;
+    lane.command = BuildEncoderCommand(
+        m_settings, entry->path, m_clock(), m_platform,
+        [&reservation](const QString& name) { return !reservation.reserve(name); });
+    EncoderImageName() = lane.command.imageName;
+    DOSOutputs& runner =
+        lane.command.runner == RunnerChoice::objffmpeg ? lane.objffmpeg : lane.objDOS;
+    runner.setCommandLine(lane.command.commandLine);
+    if (!runner.start(QString(), lane.command.program)) {
+        // The runner has told the user; trying the same file again would repeat forever, so
+        // the run ends and the file stays queued for another try.
+        lane.reservation.release();
+        m_queue.release(lane.entryId);
+        m_results.removeAt(lane.resultIndex);
+        m_encoderStarted = false;
+        return false;
+    }
+    lane.busy = true;
+    lane.progress.DurationSeconds = 0;
+    lane.watchdog.start(static_cast<int>(m_stallTimeout.count()));
+    emit fileStarted(lane.index, entry->path, lane.command.outputPath);
+    return true;
+}
+
+void ConversionRun::onOutput(Lane& lane, const QString& chunk) {
+    // Anything but the encoder's heartbeat (the same time line again) shows it is working.
+    bool active = false;
+    QString text = lane.partLine + chunk;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == QLatin1Char('\n') || text.at(i) == QLatin1Char('\r')) {
+            const QString line = text.mid(start, i - start).trimmed();
+            if (!line.isEmpty() && line != lane.lastLine) {
+                active = true;
+                lane.lastLine = line;
+            }
+            start = i + 1;
+        }
+    }
+    lane.partLine = text.mid(start);
+    if (active && lane.stopReason.isEmpty()) {
+        lane.watchdog.start(static_cast<int>(m_stallTimeout.count()));
+    }
+
+    if (lane.progress.feed(chunk, lane.display)) {
+        emit progressChanged(lane.index, lane.display);
+    }
+}
+
+void ConversionRun::onEncoderEnded(Lane& lane, DOSOutputs& runner) {
+    if (!lane.busy) {
+        return;
+    }
+    completeFile(lane, runner);
+}
+
+void ConversionRun::completeFile(Lane& lane, const DOSOutputs& runner) {
+    lane.watchdog.stop();
+    FileResult result = m_results.at(lane.resultIndex);
+    result.output = lane.command.outputPath;
+    result.seconds = static_cast<double>(lane.clock.elapsed()) / 1000.0;
+    const bool wroteOutput = isNonEmptyFile(lane.command.outputPath);
+    if (!lane.stopReason.isEmpty()) {
+        result.status = lane.stopStatus;
+        result.reason = lane.stopReason;
+    } else if (runner.exitStatus() == 0 && wroteOutput) {
+        result.status = FileStatus::Converted;
+    } else {
+        result.status = FileStatus::Failed;
+        result.reason = failureReason(runner.Outputs(), runner, wroteOutput);
+    }
+    if (result.converted()) {
+        lane.reservation.keep();
+    } else {
+        lane.reservation.release();
+    }
+    lane.busy = false;
+    lane.progress.DurationSeconds = 0;
+    m_queue.finish(lane.entryId);
+    record(lane, result);
+    fillLanes();
+    finishIfIdle();
+}
+
+void ConversionRun::record(Lane& lane, FileResult result) {
+    m_results[lane.resultIndex] = result;
+    emit fileFinished(lane.index, result);
+}
+
+void ConversionRun::finishIfIdle() {
+    if (!m_running || m_filling) {
+        return;
+    }
+    for (const auto& lane : m_lanes) {
+        if (lane->busy) {
+            return;
+        }
     }
     m_running = false;
-}
-
-void ConversionRun::objffmpeg_ReceiveOutputs(const QString& CommandOutputs) {
-    if (m_progress.feed(CommandOutputs, m_display)) {
-        emit progressChanged(m_display);
-    }
-}
-
-void ConversionRun::objffmpeg_CommandOver() {
-    finishHead(m_objffmpeg);
-}
-
-void ConversionRun::objDOS_CommandOver() {
-    finishHead(m_objDOS);
-}
-
-void ConversionRun::finishHead(const DOSOutputs& runner) {
-    FileResult result;
-    result.input = m_queue.head();
-    result.output = m_current.outputPath;
-    const QFileInfo output(m_current.outputPath);
-    const bool wroteOutput = output.exists() && output.size() > 0;
-    result.converted = runner.exitStatus() == 0 && wroteOutput;
-    if (!result.converted) {
-        result.message = lastMessageLine(runner.Outputs());
-        if (result.message.isEmpty()) {
-            result.message =
-                runner.exitStatus() == 0
-                    ? QStringLiteral("no output file was written")
-                    : QStringLiteral("the encoder ended with status %1").arg(runner.exitStatus());
-        }
-        // The name was free when the command was built, so whatever is there is the failed
-        // conversion's partial output.
-        QFile::remove(m_current.outputPath);
-    }
-    m_results.append(result);
-    m_queue.removeAt(0);
-    m_progress.DurationSeconds = 0;
-    emit fileFinished(result);
+    emit runFinished();
 }

@@ -4,33 +4,49 @@
 #include "conversion/EncoderProgressParser.h"
 #include "conversion/EncoderSettings.h"
 #include "platform/PlatformDescription.h"
-#include "process/DOSOutputs.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QTime>
-#include <functional>
 
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class DOSOutputs;
 class FileQueue;
 
 // How one file of a run ended.
+enum class FileStatus { Converted, Failed, Cancelled };
+
 struct FileResult {
     QString input;
     QString output;
-    bool converted = false;
-    QString message;  // the encoder's last message line when it failed
+    FileStatus status = FileStatus::Failed;
+    QString reason;  // why it failed: the encoder's last error line, or what the run found
+    double seconds = 0.0;
+
+    bool converted() const { return status == FileStatus::Converted; }
 };
 
-// Converts the queue file by file: builds each head's command, runs the encoder on the
-// runner that goes with it, follows its progress, and takes the file off the queue when the
-// encoder has ended. Files appended while a run is in progress are converted in the same run.
-// Both front ends drive this one object; the window binds its boxes to settings().
+// Converts the queue: builds each file's command, runs the encoder on the runner that goes with
+// it, follows its progress, and takes the file off the queue when the encoder has ended. Files
+// appended while a run is in progress are converted in the same run. Both front ends drive this
+// one object; the window binds its boxes to settings().
+//
+// A small state machine driven by the runners' events, with no loop of its own: idle ->
+// converting (each lane: first stage [-> second stage] -> next file) -> idle. A lane is one
+// encoder at a time with its own runners and progress; the window uses one lane, the command
+// line as many as there are cores. cancel() stops every encoder (SIGTERM, SIGKILL after the
+// grace time) and ends the run; what an encoder leaves half-written is removed.
 class ConversionRun : public QObject {
     Q_OBJECT
 
 public:
     explicit ConversionRun(FileQueue& queue, QObject* parent = nullptr);
+    ~ConversionRun() override;
 
     EncoderSettings& settings() { return m_settings; }
     const EncoderSettings& settings() const { return m_settings; }
@@ -39,47 +55,69 @@ public:
     void setClock(std::function<QTime()> clock) { m_clock = std::move(clock); }
     // Runs while the progress parser works through a chunk (the window lets events through).
     void setProgressYield(std::function<void()> yield);
+    // How many files convert at once (at least 1); takes effect at the next start.
+    void setLaneCount(int lanes);
+    int laneCount() const { return static_cast<int>(m_lanes.size()); }
+    // An encoder that shows no progress for this long is ended ("encoder stalled").
+    void setStallTimeout(std::chrono::milliseconds timeout) { m_stallTimeout = timeout; }
+    // How long a stopped encoder may take to end before it is killed.
+    void setStopGrace(std::chrono::milliseconds grace) { m_stopGrace = grace; }
 
-    DOSOutputs& objffmpeg() { return m_objffmpeg; }
-    DOSOutputs& objDOS() { return m_objDOS; }
-    const ProgressDisplay& display() const { return m_display; }
-    int DurationSeconds() const { return m_progress.DurationSeconds; }
+    DOSOutputs& objffmpeg(int lane = 0);
+    DOSOutputs& objDOS(int lane = 0);
+    const ProgressDisplay& display(int lane = 0) const;
+    int DurationSeconds(int lane = 0) const;
 
-    // True while RunQueue is on the stack: the head of the queue is being converted.
+    // True from the start of a run until runFinished.
     bool isRunning() const { return m_running; }
+    // True once cancel() was called, until the next run starts.
+    bool wasCancelled() const { return m_cancelling; }
     // False when the last run stopped because the encoder could not be started.
     bool encoderStarted() const { return m_encoderStarted; }
-    // What became of each file of the current or last run, in order.
+    // What became of each file the current or last run took up, in the order of the queue.
     const QList<FileResult>& results() const { return m_results; }
     int failedCount() const;
 
-    // Converts until the queue is empty, or until the encoder cannot be started at all (the
-    // runner has said so; the files stay queued). Ignored while a run is in progress.
+    // Starts converting the queue and returns at once; runFinished follows when the queue has
+    // no file left to take (at once for an empty queue), or when the encoder cannot be started
+    // at all (the runner has said so; the files stay queued). Ignored while a run is in progress.
     void RunQueue();
+    // Ends the run: every encoder is stopped, its partial output removed, its file reported
+    // as cancelled; files not yet started stay in the queue.
+    void cancel();
 
 signals:
-    void fileStarted(const QString& input, const QString& output);
-    void progressChanged(const ProgressDisplay& display);
-    void fileFinished(const FileResult& result);
+    void fileStarted(int lane, const QString& input, const QString& output);
+    void progressChanged(int lane, const ProgressDisplay& display);
+    void fileFinished(int lane, const FileResult& result);
     // The output folder field gained its trailing separator.
     void outputFolderChanged(const QString& folder);
+    void runFinished();
 
 private:
-    void objffmpeg_ReceiveOutputs(const QString& CommandOutputs);
-    void objffmpeg_CommandOver();
-    void objDOS_CommandOver();
-    void finishHead(const DOSOutputs& runner);
+    struct Lane;
+
+    void fillLanes();
+    // Starts the next file on `lane`; false when the queue had none or the file ended at once.
+    bool startNextFile(Lane& lane);
+    void onOutput(Lane& lane, const QString& chunk);
+    void onEncoderEnded(Lane& lane, DOSOutputs& runner);
+    void completeFile(Lane& lane, const DOSOutputs& runner);
+    void record(Lane& lane, FileResult result);
+    void finishIfIdle();
 
     FileQueue& m_queue;
     EncoderSettings m_settings;
     PlatformDescription m_platform;
     std::function<QTime()> m_clock;
-    DOSOutputs m_objffmpeg;
-    DOSOutputs m_objDOS;
-    EncoderProgressParser m_progress;
-    ProgressDisplay m_display;
-    EncoderCommand m_current;
+    std::function<void()> m_progressYield;
+    std::vector<std::unique_ptr<Lane>> m_lanes;
+    int m_wantedLanes = 1;
+    std::chrono::milliseconds m_stallTimeout{std::chrono::seconds(60)};
+    std::chrono::milliseconds m_stopGrace{std::chrono::seconds(2)};
     QList<FileResult> m_results;
     bool m_running = false;
+    bool m_cancelling = false;
     bool m_encoderStarted = true;
+    bool m_filling = false;
 };

@@ -15,12 +15,12 @@ QString encoderPath(const PlatformDescription& platform, const QString& encoder)
 // stem + extension, or stem + "-2" + extension, "-3", ... : the first name nobody has taken, so
 // two inputs with the same base name converted within one second keep both results.
 QString freeOutputName(const QString& stem, const QString& extension,
-                       const std::function<bool(const QString&)>& fileExists) {
+                       const std::function<bool(const QString&)>& nameTaken) {
     QString name = stem + extension;
-    if (!fileExists) {
+    if (!nameTaken) {
         return name;
     }
-    for (int n = 2; fileExists(name); ++n) {
+    for (int n = 2; nameTaken(name); ++n) {
         name = stem + QLatin1Char('-') + QString::number(n) + extension;
     }
     return name;
@@ -43,7 +43,7 @@ QString TimeStamp(const QTime& time) {
 
 EncoderCommand BuildEncoderCommand(const EncoderSettings& settings, const QString& inputPath,
                                    const QTime& clock, const PlatformDescription& platform,
-                                   const std::function<bool(const QString&)>& fileExists) {
+                                   const std::function<bool(const QString&)>& nameTaken) {
     using CommandLineText::quoteArgument;
 
     EncoderCommand command;
@@ -54,8 +54,9 @@ EncoderCommand BuildEncoderCommand(const EncoderSettings& settings, const QStrin
     if (settings.formatIndex == 8) {
         command.runner = RunnerChoice::objffmpeg;
         command.imageName = platform.imageName(QStringLiteral("coder"));
+        command.program = encoderPath(platform, QStringLiteral("coder"));
         command.outputPath =
-            freeOutputName(stem + QLatin1Char('_') + stamp, QStringLiteral(".mp3"), fileExists);
+            freeOutputName(stem + QLatin1Char('_') + stamp, QStringLiteral(".mp3"), nameTaken);
         command.writesFinalFile = true;
         command.commandLine = encoderPath(platform, QStringLiteral("coder")) +
                               QStringLiteral(" -i ") + input + QStringLiteral(" -y -vn -ar ") +
@@ -68,6 +69,7 @@ EncoderCommand BuildEncoderCommand(const EncoderSettings& settings, const QStrin
 
     command.runner = RunnerChoice::objDOS;
     command.imageName = platform.imageName(QStringLiteral("conv"));
+    command.program = encoderPath(platform, QStringLiteral("conv"));
     const QString conv = encoderPath(platform, QStringLiteral("conv")) + QLatin1Char(' ') + input;
     const QString videoStem = stem + QLatin1Char('-') + stamp;
 
@@ -93,7 +95,7 @@ EncoderCommand BuildEncoderCommand(const EncoderSettings& settings, const QStrin
             command.outputPath = freeOutputName(
                 videoStem,
                 settings.formatIndex == 2 ? QStringLiteral(".mpg") : QStringLiteral(".avi"),
-                fileExists);
+                nameTaken);
             command.commandLine =
                 conv + QStringLiteral(" -oac lavc -lavcopts acodec=mp2:abitrate=") +
                 settings.bitRate +
@@ -103,7 +105,7 @@ EncoderCommand BuildEncoderCommand(const EncoderSettings& settings, const QStrin
                 quoteArgument(command.outputPath);
             break;
         case 4:
-            command.outputPath = freeOutputName(videoStem, QStringLiteral(".mp4"), fileExists);
+            command.outputPath = freeOutputName(videoStem, QStringLiteral(".mp4"), nameTaken);
             command.commandLine = conv + QStringLiteral(" -oac mp3lame -lameopts preset=") +
                                   settings.bitRate +
                                   QStringLiteral(" -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=") +

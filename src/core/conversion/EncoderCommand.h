@@ -12,6 +12,7 @@ enum class RunnerChoice { objffmpeg, objDOS };
 
 struct EncoderCommand {
     QString commandLine;
+    QString program;  // the encoder the command line starts with (program folder + data/...)
     RunnerChoice runner = RunnerChoice::objffmpeg;
     QString imageName;   // value for EncoderImageName ("coder", "conv"; ".exe" on Windows)
     QString outputPath;  // file the command writes (the intermediate file for two-stage formats)
@@ -21,9 +22,10 @@ struct EncoderCommand {
 // Hours, minutes and seconds without leading zeros, concatenated: 9:05:03 -> "953".
 QString TimeStamp(const QTime& time);
 
-// Builds the first-stage command for the input at the head of the queue. `fileExists` tells
-// whether a file of that name is already there: a taken output name gets "-2", "-3", ...
-// before its extension until it is free, so no earlier file is overwritten.
+// Builds the first-stage command for the input at the head of the queue. `nameTaken` is asked
+// about each candidate output name in turn ("x_953.mp3", then "x_953-2.mp3", "x_953-3.mp3", ...)
+// and the first one it calls free is used, so no earlier file is overwritten; a caller may
+// reserve the name in the same step (the run creates it exclusively).
 EncoderCommand BuildEncoderCommand(const EncoderSettings& settings, const QString& inputPath,
                                    const QTime& clock, const PlatformDescription& platform,
-                                   const std::function<bool(const QString&)>& fileExists = {});
+                                   const std::function<bool(const QString&)>& nameTaken = {});

@@ -1,5 +1,7 @@
 #include "conversion/EncoderProgressParser.h"
 
+#include "text/LeadingNumber.h"
+
 #include <QLocale>
 #include <QStringView>
 #include <algorithm>
@@ -63,24 +65,6 @@ int durationSeconds(const QString& text) {
         return 0;
     }
     return static_cast<int>(total);
-}
-
-// The number the time text starts with. The encoder reports plain seconds ("time=45.00"); a
-// clock form such as "00:01:23.45" stops at the first ':' and reads 0.
-double leadingNumber(const QString& text) {
-    qsizetype end = 0;
-    while (end < text.size() && isDigit(text.at(end))) {
-        ++end;
-    }
-    if (end < text.size() && text.at(end) == QLatin1Char('.')) {
-        ++end;
-        while (end < text.size() && isDigit(text.at(end))) {
-            ++end;
-        }
-    }
-    bool ok = false;
-    const double value = QLocale::c().toDouble(QStringView(text).left(end), &ok);
-    return ok ? value : 0.0;
 }
 
 // The percentage as a plain decimal to fifteen significant digits, never with an exponent
@@ -169,7 +153,7 @@ bool EncoderProgressParser::feed(const QString& chunkText, ProgressDisplay& disp
     bool changed = false;
     // Without a duration the ratio means nothing: keep the display until the banner arrives.
     if (timeFound && DurationSeconds != 0) {
-        const double seconds = std::nearbyint(leadingNumber(timeText));
+        const double seconds = std::nearbyint(std::max(0.0, leadingNumber(timeText)));
         const double ratio = seconds / DurationSeconds;
         const double percentage = ratio * 100.0;
         if (percentage >= 100.0) {

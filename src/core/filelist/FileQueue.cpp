@@ -1,19 +1,83 @@
 #include "filelist/FileQueue.h"
 
 void FileQueue::append(const QString& path) {
-    m_paths.append(path);
-    emit appended(path);
+    append(QStringList{path});
+}
+
+void FileQueue::append(const QStringList& paths) {
+    if (paths.isEmpty()) {
+        return;
+    }
+    const qsizetype first = m_paths.size();
+    m_paths.append(paths);
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        m_ids.append(m_nextId++);
+        m_busy.append(false);
+    }
+    emit appended(first, paths.size());
+}
+
+void FileQueue::removeRange(qsizetype first, qsizetype count) {
+    if (count <= 0) {
+        return;
+    }
+    m_paths.remove(first, count);
+    m_ids.remove(first, count);
+    m_busy.remove(first, count);
+    emit removed(first, count);
 }
 
 void FileQueue::removeAt(qsizetype index) {
-    if (index < 0 || index >= m_paths.size()) {
+    if (index < 0 || index >= m_paths.size() || m_busy.at(index)) {
         return;
     }
-    m_paths.removeAt(index);
-    emit removed(index);
+    removeRange(index, 1);
 }
 
 void FileQueue::clear() {
-    m_paths.clear();
-    emit cleared();
+    // Runs of free entries go as blocks, from the back so the indexes ahead stay valid.
+    qsizetype end = m_paths.size();
+    while (end > 0) {
+        while (end > 0 && m_busy.at(end - 1)) {
+            --end;
+        }
+        qsizetype first = end;
+        while (first > 0 && !m_busy.at(first - 1)) {
+            --first;
+        }
+        removeRange(first, end - first);
+        end = first;
+    }
+}
+
+std::optional<FileQueue::Entry> FileQueue::takeNext() {
+    const qsizetype index = m_busy.indexOf(false);
+    if (index < 0) {
+        return std::nullopt;
+    }
+    m_busy[index] = true;
+    ++m_busyCount;
+    return Entry{m_ids.at(index), m_paths.at(index)};
+}
+
+qsizetype FileQueue::busyIndexOf(quint64 id) const {
+    const qsizetype index = m_ids.indexOf(id);
+    return index >= 0 && m_busy.at(index) ? index : -1;
+}
+
+void FileQueue::release(quint64 id) {
+    const qsizetype index = busyIndexOf(id);
+    if (index >= 0) {
+        m_busy[index] = false;
+        --m_busyCount;
+    }
+}
+
+void FileQueue::finish(quint64 id) {
+    const qsizetype index = busyIndexOf(id);
+    if (index < 0) {
+        return;
+    }
+    --m_busyCount;
+    removeRange(index, 1);
 }

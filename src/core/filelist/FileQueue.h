@@ -1,33 +1,59 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
-// The paths still to convert, in order; the head (entry 0) is the file being converted. The
-// window shows it as its list, the command-line front end fills it from its arguments, and the
-// conversion run takes files from its front. Signals let a view follow every change.
+#include <optional>
+
+// The paths still to convert, in order. The window shows it as its list, the command-line front
+// end fills it from its arguments, and the conversion run takes files from its front. An entry
+// being converted is busy: it cannot be removed by anyone but the run, which removes it when its
+// file is done. The run takes the first free entry, so with one file at a time the head is the
+// file being converted. Signals let a view follow every change.
 class FileQueue : public QObject {
     Q_OBJECT
 
 public:
+    struct Entry {
+        quint64 id = 0;
+        QString path;
+    };
+
     explicit FileQueue(QObject* parent = nullptr) : QObject(parent) {}
 
     const QStringList& paths() const { return m_paths; }
     qsizetype count() const { return m_paths.size(); }
     bool isEmpty() const { return m_paths.isEmpty(); }
     QString head() const { return m_paths.value(0); }
+    qsizetype busyCount() const { return m_busyCount; }
+    bool isBusy(qsizetype index) const { return index >= 0 && index < count() && m_busy.at(index); }
 
     void append(const QString& path);
-    // Does nothing for an index that is not there.
+    void append(const QStringList& paths);
+    // Removes a free entry; does nothing for an index that is not there or is busy.
     void removeAt(qsizetype index);
+    // Removes every free entry; busy ones stay.
     void clear();
 
+    // The run's side: marks the first free entry busy and gives it (nothing when none is free);
+    // gives a busy entry back (its file did not start); removes a busy entry whose file is done.
+    std::optional<Entry> takeNext();
+    void release(quint64 id);
+    void finish(quint64 id);
+
 signals:
-    void appended(const QString& path);
-    void removed(qsizetype index);
-    void cleared();
+    void appended(qsizetype first, qsizetype count);
+    void removed(qsizetype first, qsizetype count);
 
 private:
+    qsizetype busyIndexOf(quint64 id) const;
+    void removeRange(qsizetype first, qsizetype count);
+
     QStringList m_paths;
+    QList<quint64> m_ids;
+    QList<bool> m_busy;
+    qsizetype m_busyCount = 0;
+    quint64 m_nextId = 1;
 };

@@ -1,9 +1,12 @@
 #include "options/OptionsFile.h"
 
+#include "options/SettingsFile.h"
+#include "text/LeadingNumber.h"
+
 #include <QByteArray>
+#include <QBuffer>
 #include <QByteArrayView>
 #include <QFile>
-#include <QFileInfo>
 
 #include <charconv>
 #include <cmath>
@@ -15,49 +18,6 @@ namespace {
 bool isBlank(int c) {
     return c == ' ' || c == '\t';
 }
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// The leading decimal number of a text: blanks, an optional sign, digits with an optional
-// fraction. A text without one reads as 0; a number beyond the double range as infinity, so
-// that it fits no field.
-double leadingNumber(QByteArrayView text) {
-    qsizetype i = 0;
-    while (i < text.size() && isBlank(text[i])) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    // from_chars takes a '-' of its own; only a digit or a point may follow our sign.
-    if (i == text.size() || !(isDigit(text[i]) || text[i] == '.')) {
-        return 0.0;
-    }
-    const char* first = text.data() + i;
-    const char* last = text.data() + text.size();
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(first, last, value, std::chars_format::fixed);
-    if (error == std::errc::invalid_argument) {
-        return 0.0;  // a lone point
-    }
-    if (error == std::errc::result_out_of_range) {
-        // Out of range is either too large or too small: only a non-zero digit before the
-        // point makes it large.
-        bool large = false;
-        for (const char* p = first; p != end && *p != '.'; ++p) {
-            large = large || *p != '0';
-        }
-        value = large ? std::numeric_limits<double>::infinity() : 0.0;
-    }
-    return negative ? -value : value;
-}
-
-double leadingNumber(const QString& text) {
-    return leadingNumber(QByteArrayView(text.toLatin1()));
-}
 
 double roundHalfToEven(double x) {
     if (std::fabs(x - std::trunc(x)) == 0.5) {
@@ -68,7 +28,7 @@ double roundHalfToEven(double x) {
 
 template <typename Field>
 void storeIfItFits(Field& field, QByteArrayView text) {
-    const double value = roundHalfToEven(leadingNumber(text));
+    const double value = roundHalfToEven(leadingNumber(QString::fromLatin1(text)));
     if (value >= static_cast<double>(std::numeric_limits<Field>::min()) &&
         value <= static_cast<double>(std::numeric_limits<Field>::max())) {
         field = static_cast<Field>(value);
@@ -163,15 +123,16 @@ OptionsRecord& Options() {
 }
 
 void LoadOptionsFile(OptionsRecord& record, const QString& path) {
-    if (!QFileInfo::exists(path)) {
+    // A file that is not there, cannot be read or is no regular file leaves the defaults.
+    std::optional<QByteArray> bytes = readSettingsFile(path);
+    if (!bytes) {
         record.SoundReminder = 0;
         record.MusicCutter = 0;
         return;
     }
-    // A file that is there but cannot be opened reads like an empty one: every read fails and
-    // every field gets the empty buffer's 0.
-    QFile file(path);
-    FieldReader reader(file.open(QIODevice::ReadOnly) ? &file : nullptr);
+    QBuffer file(&*bytes);
+    file.open(QIODevice::ReadOnly);
+    FieldReader reader(&file);
     QByteArray buffer;
     reader.next(buffer);
     storeIfItFits(record.SoundReminder, buffer);

@@ -1,5 +1,7 @@
 #include "options/SetupIni.h"
 
+#include "conversion/FormatPresets.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -88,6 +90,26 @@ std::optional<int> setupIndexValue(const QString& value) {
         return std::nullopt;
     }
     return number;
+}
+
+RestoredSetup restoreSetup(const SetupIniLines& lines) {
+    const QList<QString>& v = lines.values;
+    const auto index = [&v](qsizetype line, qsizetype listSize) -> std::optional<int> {
+        if (line >= v.size()) {
+            return std::nullopt;
+        }
+        const auto value = setupIndexValue(v.at(line));
+        return value && *value >= 0 && *value < listSize ? value : std::nullopt;
+    };
+    RestoredSetup restored;
+    restored.bitRateIndex = index(0, bitRateItems().size());
+    restored.sampleRateIndex = index(1, sampleRateItems().size());
+    restored.channelIndex = index(2, channelItems().size());
+    if (v.size() > 3) {
+        restored.outputFolder = v.at(3);
+    }
+    restored.formatIndex = index(4, formatItems().size());
+    return restored;
 }
 
 bool writeSetupIni(const QString& path, const QByteArray& content) {

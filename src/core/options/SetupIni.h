@@ -24,5 +24,17 @@ SetupIniLines parseSetupIni(const QByteArray& bytes);
 // fit, and the box then keeps its selection.
 std::optional<int> setupIndexValue(const QString& value);
 
+// What start-up takes from the lines of a setup.ini: each index only when it is a whole number
+// within its box's list (bit rate, sample rate, channels, format), and the output folder as
+// written (an empty one means the default folder).
+struct RestoredSetup {
+    std::optional<int> bitRateIndex;
+    std::optional<int> sampleRateIndex;
+    std::optional<int> channelIndex;
+    std::optional<QString> outputFolder;
+    std::optional<int> formatIndex;
+};
+RestoredSetup restoreSetup(const SetupIniLines& lines);
+
 // Replaces the file with `content`. False when it could not be written.
 bool writeSetupIni(const QString& path, const QByteArray& content);

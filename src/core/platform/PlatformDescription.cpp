@@ -2,9 +2,9 @@
 
 #include "platform/PrivateTempFolder.h"
 
-#include <QCoreApplication>
+#include "platform/ProgramFiles.h"
 
 PlatformDescription PlatformDescription::native() {
-    return {QLatin1Char('/'), QString(), QCoreApplication::applicationDirPath(),
+    return {QLatin1Char('/'), QString(), ProgramFiles::runningProgramFolder(),
             PrivateTempFolder::path()};
 }

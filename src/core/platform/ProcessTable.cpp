@@ -1,15 +1,19 @@
 #include "platform/ProcessTable.h"
 
-#include <QByteArray>
 #include <QFile>
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
 #include <cctype>
+#include <cstdlib>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace ProcessTable {
 
@@ -26,16 +30,55 @@ std::string readSmallFile(const std::string& path) {
     return n > 0 ? std::string(buffer.data(), static_cast<size_t>(n)) : std::string();
 }
 
-// The state letter of /proc/<pid>/stat comes after the command name in parentheses; the name
-// itself may hold blanks and parentheses, so look for the last ')'.
-bool hasEnded(const std::string& procDir) {
-    const std::string stat = readSmallFile(procDir + "/stat");
+struct Entry {
+    pid_t pid = 0;
+    pid_t parent = 0;
+    pid_t group = 0;
+    char state = '?';
+    std::string comm;
+};
+
+// /proc/<pid>/stat: "pid (comm) state ppid pgrp ...". The command name may hold blanks and
+// parentheses, so the fields after it are found from the last ')'.
+bool readEntry(pid_t pid, Entry* entry) {
+    const std::string stat = readSmallFile("/proc/" + std::to_string(pid) + "/stat");
+    const size_t open = stat.find('(');
     const size_t close = stat.rfind(')');
-    if (close == std::string::npos || close + 2 >= stat.size()) {
-        return true;  // gone while we looked
+    if (open == std::string::npos || close == std::string::npos || close + 2 >= stat.size()) {
+        return false;  // gone while we looked
     }
-    const char state = stat[close + 2];
-    return state == 'Z' || state == 'X' || state == 'x';
+    entry->pid = pid;
+    entry->comm = stat.substr(open + 1, close - open - 1);
+    entry->state = stat[close + 2];
+    char* end = nullptr;
+    const char* rest = stat.c_str() + close + 3;
+    entry->parent = static_cast<pid_t>(std::strtol(rest, &end, 10));
+    entry->group = static_cast<pid_t>(std::strtol(end, &end, 10));
+    return true;
+}
+
+std::vector<Entry> snapshot() {
+    std::vector<Entry> entries;
+    DIR* proc = ::opendir("/proc");
+    if (!proc) {
+        return entries;
+    }
+    while (const dirent* item = ::readdir(proc)) {
+        const char* name = item->d_name;
+        if (*name < '1' || *name > '9') {
+            continue;
+        }
+        Entry entry;
+        if (readEntry(static_cast<pid_t>(std::atol(name)), &entry)) {
+            entries.push_back(std::move(entry));
+        }
+    }
+    ::closedir(proc);
+    return entries;
+}
+
+bool hasEnded(const Entry& entry) {
+    return entry.state == 'Z' || entry.state == 'X' || entry.state == 'x';
 }
 
 bool equalsIgnoringCase(const std::string& a, const std::string& b) {
@@ -51,12 +94,8 @@ bool equalsIgnoringCase(const std::string& a, const std::string& b) {
     return true;
 }
 
-bool matches(const std::string& procDir, const std::string& wanted) {
-    std::string comm = readSmallFile(procDir + "/comm");
-    while (!comm.empty() && (comm.back() == '\n' || comm.back() == '\0')) {
-        comm.pop_back();
-    }
-    if (!comm.empty() && equalsIgnoringCase(comm, wanted)) {
+bool hasImageName(const Entry& entry, const std::string& wanted) {
+    if (equalsIgnoringCase(entry.comm, wanted)) {
         return true;
     }
     // comm is cut to 15 bytes; a longer name can only be recognised by the executable's path.
@@ -64,7 +103,8 @@ bool matches(const std::string& procDir, const std::string& wanted) {
         return false;
     }
     std::array<char, 4096> target{};
-    const ssize_t n = ::readlink((procDir + "/exe").c_str(), target.data(), target.size() - 1);
+    const std::string link = "/proc/" + std::to_string(entry.pid) + "/exe";
+    const ssize_t n = ::readlink(link.c_str(), target.data(), target.size() - 1);
     if (n <= 0) {
         return false;
     }
@@ -77,31 +117,58 @@ bool matches(const std::string& procDir, const std::string& wanted) {
     return equalsIgnoringCase(slash == std::string::npos ? exe : exe.substr(slash + 1), wanted);
 }
 
+// Members of `group` whose chain of parents reaches this process.
+std::vector<Entry> ourMembers(pid_t group) {
+    const std::vector<Entry> all = snapshot();
+    std::unordered_map<pid_t, pid_t> parentOf;
+    for (const Entry& entry : all) {
+        parentOf[entry.pid] = entry.parent;
+    }
+    const pid_t self = ::getpid();
+    std::vector<Entry> members;
+    for (const Entry& entry : all) {
+        if (entry.group != group || group <= 0) {
+            continue;
+        }
+        pid_t at = entry.parent;
+        for (int depth = 0; depth < 64 && at > 1 && at != self; ++depth) {
+            const auto up = parentOf.find(at);
+            at = up == parentOf.end() ? 0 : up->second;
+        }
+        if (at == self) {
+            members.push_back(entry);
+        }
+    }
+    return members;
+}
+
 }  // namespace
 
-bool isImageRunning(const QString& name) {
+void becomeChildSubreaper() {
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+}
+
+bool isImageRunningInGroup(const QString& name, pid_t group) {
     if (name.isEmpty()) {
         return false;
     }
     const std::string wanted = QFile::encodeName(name).toStdString();
-    DIR* proc = ::opendir("/proc");
-    if (!proc) {
-        return false;
-    }
-    bool found = false;
-    while (const dirent* entry = ::readdir(proc)) {
-        const char* pid = entry->d_name;
-        if (*pid < '1' || *pid > '9') {
-            continue;
-        }
-        const std::string dir = std::string("/proc/") + pid;
-        if (matches(dir, wanted) && !hasEnded(dir)) {
-            found = true;
-            break;
+    for (const Entry& entry : ourMembers(group)) {
+        if (!hasEnded(entry) && hasImageName(entry, wanted)) {
+            return true;
         }
     }
-    ::closedir(proc);
-    return found;
+    return false;
+}
+
+void reapAdoptedMembers(pid_t group) {
+    const pid_t self = ::getpid();
+    for (const Entry& entry : ourMembers(group)) {
+        if (entry.parent == self && entry.pid != group && hasEnded(entry)) {
+            int status = 0;
+            ::waitpid(entry.pid, &status, WNOHANG);
+        }
+    }
 }
 
 }  // namespace ProcessTable

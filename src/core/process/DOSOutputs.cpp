@@ -4,9 +4,8 @@
 #include "platform/Prompts.h"
 #include "process/CommandLineText.h"
 #include "process/EncoderImageName.h"
-#include "process/clsWaitableTimer.h"
 
-#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
@@ -14,24 +13,18 @@
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/ioctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <cerrno>
 #include <csignal>
 
-#include <memory>
+#include <optional>
 #include <vector>
 
 extern char** environ;
 
 namespace {
-
-int bytesWaiting(int fd) {
-    int count = 0;
-    return ::ioctl(fd, FIONREAD, &count) == 0 ? count : 0;
-}
 
 bool isProgramFile(const QString& candidate) {
     if (candidate.contains(QLatin1Char('/'))) {
@@ -60,23 +53,43 @@ void showFailure(const QString& text) {
 
 }  // namespace
 
-DOSOutputs::DOSOutputs(QObject* parent) : QObject(parent) {}
-
-DOSOutputs::~DOSOutputs() = default;
-
-bool DOSOutputs::IsProcessRunning(const QString& name) const {
-    return ProcessTable::isImageRunning(name);
+DOSOutputs::DOSOutputs(QObject* parent) : QObject(parent) {
+    // Descendants that outlive the program must stay in our tree, or the end test could not
+    // see them (and they would become init's).
+    ProcessTable::becomeChildSubreaper();
+    m_treePoll.setInterval(kTreePollMilliSeconds);
+    connect(&m_treePoll, &QTimer::timeout, this, &DOSOutputs::tryToFinish);
+    m_killTimer.setSingleShot(true);
+    connect(&m_killTimer, &QTimer::timeout, this, [this] { killGroup(SIGKILL); });
 }
 
-pid_t DOSOutputs::startProcess(int writeFd) {
-    const auto split = CommandLineText::splitCommandLine(m_commandLine, isProgramFile);
+DOSOutputs::~DOSOutputs() {
+    m_readWatch.reset();
+    m_endWatch.reset();
+    if (m_readFd >= 0) {
+        ::close(m_readFd);
+    }
+    if (m_pidFd >= 0) {
+        ::close(m_pidFd);
+    }
+}
+
+pid_t DOSOutputs::startProcess(int writeFd, const QString& program) {
+    std::optional<CommandLineText::SplitCommand> split;
+    if (!program.isEmpty() && (m_commandLine == program ||
+                               m_commandLine.startsWith(program + QLatin1Char(' ')))) {
+        split = CommandLineText::SplitCommand{
+            program, CommandLineText::splitArguments(m_commandLine.mid(program.size()))};
+    } else {
+        split = CommandLineText::splitCommandLine(m_commandLine, isProgramFile);
+    }
     if (!split) {
         return -1;
     }
     std::vector<QByteArray> storage;
     storage.push_back(QFile::encodeName(split->program));
     for (const QString& argument : split->arguments) {
-        storage.push_back(argument.toUtf8());
+        storage.push_back(QFile::encodeName(argument));
     }
     std::vector<char*> argv;
     for (QByteArray& item : storage) {
@@ -90,7 +103,9 @@ pid_t DOSOutputs::startProcess(int writeFd) {
     posix_spawn_file_actions_adddup2(&actions, writeFd, STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, writeFd, STDERR_FILENO);
 
-    // The child starts with default signal handling and nothing blocked, whatever we changed.
+    // The child starts with default signal handling and nothing blocked, whatever we changed,
+    // in a process group of its own: the group is how its tree is found and ended, and a
+    // Ctrl-C at our terminal reaches us (who stop it cleanly), not it.
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t all;
@@ -99,7 +114,9 @@ pid_t DOSOutputs::startProcess(int writeFd) {
     sigemptyset(&none);
     posix_spawnattr_setsigdefault(&attributes, &all);
     posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes,
+                             POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
 
     pid_t pid = -1;
     const int result = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
@@ -118,135 +135,206 @@ QString DOSOutputs::decodeChunk(const QByteArray& bytes) {
     return QString::fromUtf8(data);
 }
 
-void DOSOutputs::collectChild(bool* collected) {
-    if (*collected || m_child <= 0) {
-        return;
-    }
-    int status = 0;
-    const pid_t r = ::waitpid(m_child, &status, WNOHANG);
-    if (r == m_child) {
-        *collected = true;
-        m_exitStatus = WIFEXITED(status)     ? WEXITSTATUS(status)
-                       : WIFSIGNALED(status) ? 128 + WTERMSIG(status)
-                                             : -1;
-    } else if (r < 0) {
-        *collected = true;  // not ours to collect any more
-    }
-}
-
-QString DOSOutputs::ExecuteCommand(const QString& CommandLine) {
+bool DOSOutputs::start(const QString& CommandLine, const QString& program) {
     if (m_running) {
-        return QString();  // one run at a time per runner
+        return false;  // one run at a time per runner
     }
     if (!CommandLine.isEmpty()) {
         m_commandLine = CommandLine;
     }
     if (m_commandLine.isEmpty()) {
         showFailure(QStringLiteral("Command Line empty"));
-        return QString();
+        return false;
     }
 
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
         showFailure(QStringLiteral("CreatePipe failed. Error: ") + QString::number(errno));
-        return QString();
+        return false;
     }
-    const int readFd = fds[0];
-    const int writeFd = fds[1];
-
     m_started = false;
     m_exitStatus = -1;
-    m_child = startProcess(writeFd);
+    m_endingSignal = 0;
+    m_child = startProcess(fds[1], program);
+    ::close(fds[1]);
     if (m_child <= 0) {
-        ::close(readFd);
-        ::close(writeFd);
+        ::close(fds[0]);
         showFailure(QStringLiteral("File or command not found"));
-        return QString();
+        return false;
     }
+    m_imageName = EncoderImageName();
     m_started = true;
     m_running = true;
-    bool goOn = ::close(writeFd) == 0;
+    m_collected = false;
+    m_endSeen = false;
+    m_pipeClosed = false;
     m_outputs.clear();
     m_partial.clear();
 
-    bool collected = false;
-    std::unique_ptr<clsWaitableTimer> pause;
+    m_readFd = fds[0];
+    ::fcntl(m_readFd, F_SETFL, ::fcntl(m_readFd, F_GETFL) | O_NONBLOCK);
+    m_readWatch = std::make_unique<QSocketNotifier>(m_readFd, QSocketNotifier::Read);
+    connect(m_readWatch.get(), &QSocketNotifier::activated, this, &DOSOutputs::onReadable);
 
-    // Learn of the program's end as it happens: the pause in progress is cut short, and the
-    // passes that follow drain the pipe without pausing, so a finished file costs no idle time.
-    bool programEnded = false;
-    const int pidFd = static_cast<int>(::syscall(SYS_pidfd_open, m_child, 0));
-    std::unique_ptr<QSocketNotifier> endWatch;
-    if (pidFd >= 0) {
-        endWatch = std::make_unique<QSocketNotifier>(pidFd, QSocketNotifier::Read);
-        connect(endWatch.get(), &QSocketNotifier::activated, this, [&] {
-            programEnded = true;
-            endWatch->setEnabled(false);
-            if (pause) {
-                pause->Interrupt();
-            }
-        });
+    m_pidFd = static_cast<int>(::syscall(SYS_pidfd_open, m_child, 0));
+    if (m_pidFd >= 0) {
+        m_endWatch = std::make_unique<QSocketNotifier>(m_pidFd, QSocketNotifier::Read);
+        connect(m_endWatch.get(), &QSocketNotifier::activated, this,
+                &DOSOutputs::onProgramEnded);
+    } else {
+        m_endSeen = true;  // no pidfd: look for the end now and then
+        m_treePoll.start();
     }
-    QByteArray buffer(kChunkBytes, Qt::Uninitialized);
+    return true;
+}
 
-    auto readChunk = [&]() -> bool {
-        const int want = kChunkBytes - static_cast<int>(m_partial.size());
-        const ssize_t n = ::read(readFd, buffer.data(), static_cast<size_t>(want));
-        if (n <= 0) {
-            return false;
-        }
-        const QString chunk = decodeChunk(buffer.left(n));
-        if (!chunk.isEmpty()) {
-            m_outputs += chunk;
-            emit ReceiveOutputs(chunk);
-        }
-        return true;
-    };
+QString DOSOutputs::ExecuteCommand(const QString& CommandLine, const QString& program) {
+    if (!start(CommandLine, program)) {
+        return QString();
+    }
+    QEventLoop loop;
+    connect(this, &DOSOutputs::CommandOver, &loop, &QEventLoop::quit);
+    if (m_running) {
+        loop.exec();
+    }
+    return m_outputs;
+}
 
-    while (goOn) {
-        if (bytesWaiting(readFd) > 0) {
-            goOn = readChunk();
-        } else {
-            // Our own program counts until it has been collected: right after the start it may
-            // not carry its image name yet, and a run must never end while its program runs.
-            collectChild(&collected);
-            if (collected && !IsProcessRunning(EncoderImageName())) {
-                goOn = false;
-            }
-        }
-        QCoreApplication::processEvents();
-        if (!goOn) {
-            break;
-        }
-        // Once the program has ended, the passes that drain the pipe and collect it need no
-        // pause; only another process of the same image name makes the run wait again.
-        if ((programEnded && !collected) || (collected && bytesWaiting(readFd) > 0)) {
-            continue;
-        }
-        if (!pause) {
-            pause = std::make_unique<clsWaitableTimer>();
-        }
-        pause->Wait(kPauseMilliSeconds);
+void DOSOutputs::terminate(std::chrono::milliseconds grace) {
+    if (!m_running) {
+        return;
     }
-    endWatch.reset();
-    if (pidFd >= 0) {
-        ::close(pidFd);
-    }
+    killGroup(SIGTERM);
+    m_killTimer.start(static_cast<int>(grace.count()));
+}
 
-    // The program may have written its last words between our look at the pipe and its end:
-    // deliver them too, an error message above all.
-    while (bytesWaiting(readFd) > 0 && readChunk()) {
+void DOSOutputs::killGroup(int signal) {
+    if (!m_running || m_child <= 0) {
+        return;
     }
+    ::kill(-m_child, signal);
+    if (!m_collected) {
+        ::kill(m_child, signal);  // should it have left the group
+    }
+}
+
+bool DOSOutputs::deliverChunk() {
+    if (m_pipeClosed) {
+        return false;
+    }
+    char buffer[kChunkBytes];
+    const auto want = static_cast<size_t>(kChunkBytes - m_partial.size());
+    const ssize_t n = ::read(m_readFd, buffer, want);
+    if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+        return false;
+    }
+    if (n <= 0) {
+        // Every writer has closed it (or the read failed): nothing more will come.
+        m_pipeClosed = true;
+        if (m_readWatch) {
+            m_readWatch->setEnabled(false);
+        }
+        return false;
+    }
+    const QString chunk = decodeChunk(QByteArray(buffer, n));
+    if (!chunk.isEmpty()) {
+        m_outputs += chunk;
+        // A handler may let events through (the window does, per character): the pipe must not
+        // be read again, nor the run ended, until it returns.
+        const bool watching = m_readWatch && m_readWatch->isEnabled();
+        if (watching) {
+            m_readWatch->setEnabled(false);
+        }
+        m_delivering = true;
+        emit ReceiveOutputs(chunk);
+        m_delivering = false;
+        if (watching && m_readWatch && !m_pipeClosed) {
+            m_readWatch->setEnabled(true);
+        }
+    }
+    return true;
+}
+
+void DOSOutputs::onReadable() {
+    if (m_delivering) {
+        return;
+    }
+    deliverChunk();
+    if (m_endSeen) {
+        tryToFinish();  // the end came while a chunk was being handled
+    }
+}
+
+void DOSOutputs::collectProgram() {
+    if (m_collected || m_child <= 0) {
+        return;
+    }
+    int status = 0;
+    const pid_t r = ::waitpid(m_child, &status, WNOHANG);
+    if (r == m_child) {
+        m_collected = true;
+        if (WIFEXITED(status)) {
+            m_exitStatus = WEXITSTATUS(status);
+        } else if (WIFSIGNALED(status)) {
+            m_endingSignal = WTERMSIG(status);
+            m_exitStatus = 128 + m_endingSignal;
+        }
+    } else if (r < 0) {
+        m_collected = true;  // not ours to collect any more
+    }
+}
+
+void DOSOutputs::onProgramEnded() {
+    if (m_endWatch) {
+        m_endWatch->setEnabled(false);
+    }
+    m_endSeen = true;
+    tryToFinish();
+}
+
+void DOSOutputs::tryToFinish() {
+    if (!m_running || m_delivering) {
+        return;
+    }
+    collectProgram();
+    if (!m_collected) {
+        return;
+    }
+    // The program may have written its last words just before it ended: deliver everything
+    // waiting in the pipe before the end is decided -- an error message above all.
+    while (m_running && !m_delivering && deliverChunk()) {
+    }
+    if (!m_running || m_delivering) {
+        return;
+    }
+    ProcessTable::reapAdoptedMembers(m_child);
+    if (ProcessTable::isImageRunningInGroup(m_imageName, m_child)) {
+        if (!m_treePoll.isActive()) {
+            m_treePoll.start();
+        }
+        return;
+    }
+    finish();
+}
+
+void DOSOutputs::finish() {
+    m_treePoll.stop();
+    m_killTimer.stop();
+    m_readWatch.reset();
+    m_endWatch.reset();
     if (!m_partial.isEmpty()) {
         const QString rest = QString::fromUtf8(m_partial);
         m_partial.clear();
         m_outputs += rest;
         emit ReceiveOutputs(rest);
     }
-
-    ::close(readFd);
+    ::close(m_readFd);
+    m_readFd = -1;
+    if (m_pidFd >= 0) {
+        ::close(m_pidFd);
+        m_pidFd = -1;
+    }
     m_child = -1;
     m_running = false;
     emit CommandOver();
-    return m_outputs;
 }

@@ -1,7 +1,9 @@
 #include "conversion/ConversionRun.h"
 
+#include "conversion/OutputReservation.h"
 #include "filelist/FileQueue.h"
 #include "platform/PrivateTempFolder.h"
+#include "process/DOSOutputs.h"
 #include "process/EncoderImageName.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestPaths.h"
@@ -9,11 +11,18 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/stat.h>
 
 namespace {
+
+using namespace std::chrono_literals;
 
 // A program folder of our own whose data/coder is the fake encoder.
 class ConversionRunTest : public ::testing::Test {
@@ -26,11 +35,11 @@ protected:
         m_run.setPlatform(platform);
         m_run.settings().outputFolder = m_out.path() + "/mp3";  // no trailing separator yet
         QObject::connect(&m_run, &ConversionRun::fileFinished,
-                         [this](const FileResult& r) { m_finished << r; });
+                         [this](int, const FileResult& r) { m_finished << r; });
         QObject::connect(&m_run, &ConversionRun::outputFolderChanged,
                          [this](const QString& folder) { m_folderChanges << folder; });
         QObject::connect(&m_run, &ConversionRun::progressChanged,
-                         [this](const ProgressDisplay& d) { m_labels << d.label; });
+                         [this](int, const ProgressDisplay& d) { m_labels << d.label; });
     }
 
     QString input(const QString& name) {
@@ -38,6 +47,21 @@ protected:
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         return path;
+    }
+
+    // Starts the run and serves events until it has finished.
+    void runToEnd() {
+        QSignalSpy finished(&m_run, &ConversionRun::runFinished);
+        m_run.RunQueue();
+        if (finished.isEmpty()) {
+            ASSERT_TRUE(finished.wait(30000)) << "the run did not finish";
+        }
+        EXPECT_FALSE(m_run.isRunning());
+    }
+
+    // Everything left in the output folder.
+    QStringList outputFolderEntries() const {
+        return QDir(m_out.path() + "/mp3").entryList(QDir::Files | QDir::Hidden);
     }
 
     QTemporaryDir m_program;
@@ -55,14 +79,14 @@ protected:
 TEST_F(ConversionRunTest, ConvertsTheQueueInOrderAndEmptiesIt) {
     m_queue.append(input("one.ape"));
     m_queue.append(input("two.x.ape"));
-    m_run.RunQueue();
+    runToEnd();
 
     EXPECT_TRUE(m_queue.isEmpty());
     ASSERT_EQ(m_finished.size(), 2);
     EXPECT_TRUE(m_finished[0].input.endsWith("/one.ape"));
     EXPECT_TRUE(m_finished[1].input.endsWith("/two.x.ape"));
     for (const FileResult& r : m_finished) {
-        EXPECT_TRUE(r.converted) << r.message.toStdString();
+        EXPECT_TRUE(r.converted()) << r.reason.toStdString();
         EXPECT_TRUE(QFileInfo(r.output).isFile()) << r.output.toStdString();
         EXPECT_TRUE(r.output.startsWith(m_out.path() + "/mp3/")) << r.output.toStdString();
     }
@@ -70,53 +94,71 @@ TEST_F(ConversionRunTest, ConvertsTheQueueInOrderAndEmptiesIt) {
     EXPECT_EQ(EncoderImageName(), "coder");
     EXPECT_EQ(m_run.DurationSeconds(), 0) << "each file starts with an unknown duration";
     EXPECT_TRUE(QFileInfo(PrivateTempFolder::path()).isDir());
-    EXPECT_FALSE(m_run.isRunning());
-}
-
-TEST_F(ConversionRunTest, OutputFolderGetsItsSeparatorOnceBeforeTheFirstFile) {
-    m_queue.append(input("a.ape"));
-    m_queue.append(input("b.ape"));
-    m_run.RunQueue();
-    EXPECT_EQ(m_folderChanges, QStringList{m_out.path() + "/mp3/"});
-    EXPECT_EQ(m_run.settings().outputFolder, m_out.path() + "/mp3/");
+    EXPECT_EQ(m_folderChanges, QStringList{m_out.path() + "/mp3/"})
+        << "the output folder gets its separator once, before the first file";
+    EXPECT_EQ(outputFolderEntries().size(), 2) << "nothing but the two outputs";
 }
 
 TEST_F(ConversionRunTest, FileAddedDuringTheRunIsConvertedInTheSameRun) {
     m_queue.append(input("first.ape"));
     const QString late = input("late.ape");
-    QObject::connect(&m_run, &ConversionRun::fileStarted, [&](const QString& path) {
+    QObject::connect(&m_run, &ConversionRun::fileStarted, [&](int, const QString& path) {
         if (path.endsWith("/first.ape")) {
             m_queue.append(late);
         }
     });
-    m_run.RunQueue();
+    runToEnd();
     ASSERT_EQ(m_finished.size(), 2);
     EXPECT_EQ(m_finished[1].input, late);
-    EXPECT_TRUE(m_finished[1].converted);
+    EXPECT_TRUE(m_finished[1].converted());
     EXPECT_TRUE(m_queue.isEmpty());
 }
 
-TEST_F(ConversionRunTest, FailedFileLeavesTheQueueReportedAndWithoutPartialOutput) {
+TEST_F(ConversionRunTest, FailuresAreReportedAndLeaveNothingBehind) {
     m_queue.append(input("will-fail.ape"));
     m_queue.append(input("fine.ape"));
     m_queue.append(input("silent.ape"));
-    m_run.RunQueue();
+    runToEnd();
 
     ASSERT_EQ(m_finished.size(), 3);
-    EXPECT_FALSE(m_finished[0].converted);
-    EXPECT_TRUE(m_finished[0].message.startsWith("coder: conversion failed: "))
-        << m_finished[0].message.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(m_finished[0].output)) << "partial output must go";
-    EXPECT_TRUE(m_finished[1].converted);
-    EXPECT_TRUE(m_finished[2].converted) << "no progress output is no failure";
+    EXPECT_FALSE(m_finished[0].converted());
+    EXPECT_TRUE(m_finished[0].reason.startsWith("coder: conversion failed: "))
+        << m_finished[0].reason.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(m_finished[0].output)) << "the reserved name must go";
+    EXPECT_FALSE(QFileInfo::exists(OutputReservation::partialPath(m_finished[0].output)))
+        << "and so must the encoder's partial file";
+    EXPECT_TRUE(m_finished[1].converted());
+    EXPECT_TRUE(m_finished[2].converted()) << "no progress output is no failure";
     EXPECT_EQ(m_run.failedCount(), 1);
     EXPECT_EQ(m_run.results().size(), 3);
     EXPECT_TRUE(m_queue.isEmpty());
+    EXPECT_EQ(outputFolderEntries().size(), 2);
+}
+
+TEST_F(ConversionRunTest, InputsThatAreNoFilesAreRefusedBeforeAnyEncoderStarts) {
+    const QString fifo = m_in.path() + "/pipe.ape";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QDir(m_in.path()).mkdir("album.ape");
+    m_queue.append(fifo);
+    m_queue.append(m_in.path() + "/album.ape");
+    m_queue.append(m_in.path() + "/missing.ape");
+    m_queue.append(input("fine.ape"));
+    QStringList started;
+    QObject::connect(&m_run, &ConversionRun::fileStarted,
+                     [&](int, const QString& path) { started << path; });
+    runToEnd();
+
+    ASSERT_EQ(m_finished.size(), 4);
+    EXPECT_EQ(m_finished[0].reason, "not a regular file: a named pipe (FIFO)");
+    EXPECT_EQ(m_finished[1].reason, "not a regular file: a folder");
+    EXPECT_EQ(m_finished[2].reason, "No such file or directory");
+    EXPECT_TRUE(m_finished[3].converted());
+    EXPECT_EQ(started, QStringList{m_in.path() + "/fine.ape"});
 }
 
 TEST_F(ConversionRunTest, ProgressFollowsTheEncoderToComplete) {
     m_queue.append(input("a.ape"));
-    m_run.RunQueue();
+    runToEnd();
     ASSERT_FALSE(m_labels.isEmpty());
     EXPECT_EQ(m_labels.last(), QString::fromUtf8("完成 100%"));
     EXPECT_EQ(m_run.display().pbValue, 100.0);
@@ -128,14 +170,15 @@ TEST_F(ConversionRunTest, EncoderThatCannotStartEndsTheRunOnceAndKeepsTheFiles) 
     m_queue.append(input("b.ape"));
     ScriptedPrompts prompts;
     prompts.expectMessage();
-    m_run.RunQueue();
+    runToEnd();
 
     ASSERT_EQ(prompts.messages().size(), 1);
     EXPECT_EQ(prompts.messages()[0].text, "File or command not found");
     EXPECT_FALSE(m_run.encoderStarted());
     EXPECT_EQ(m_queue.count(), 2);
+    EXPECT_EQ(m_queue.busyCount(), 0);
     EXPECT_TRUE(m_finished.isEmpty());
-    EXPECT_FALSE(m_run.isRunning());
+    EXPECT_TRUE(outputFolderEntries().isEmpty()) << "no name stays reserved";
 }
 
 TEST_F(ConversionRunTest, ExistingOutputIsNeverOverwritten) {
@@ -144,8 +187,57 @@ TEST_F(ConversionRunTest, ExistingOutputIsNeverOverwritten) {
     const QString path = input("same.ape");
     m_queue.append(path);
     m_queue.append(path);
-    m_run.RunQueue();
+    runToEnd();
     ASSERT_EQ(m_finished.size(), 2);
     EXPECT_EQ(QFileInfo(m_finished[0].output).fileName(), "same_953.mp3");
     EXPECT_EQ(QFileInfo(m_finished[1].output).fileName(), "same_953-2.mp3");
+}
+
+TEST_F(ConversionRunTest, SilentEncoderIsEndedAsStalledAndTheRunGoesOn) {
+    m_run.setStallTimeout(300ms);
+    m_queue.append(input("hang.ape"));
+    m_queue.append(input("fine.ape"));
+    QElapsedTimer clock;
+    clock.start();
+    runToEnd();
+    ASSERT_EQ(m_finished.size(), 2);
+    EXPECT_EQ(m_finished[0].status, FileStatus::Failed);
+    EXPECT_EQ(m_finished[0].reason, "encoder stalled");
+    EXPECT_TRUE(m_finished[1].converted());
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(outputFolderEntries().size(), 1) << "nothing of the stalled file stays";
+}
+
+TEST_F(ConversionRunTest, EncoderThatKeepsReportingProgressIsNotStalled) {
+    m_run.setStallTimeout(400ms);
+    m_queue.append(input("slow.ape"));  // 5 s, a new time every 100 ms
+    runToEnd();
+    ASSERT_EQ(m_finished.size(), 1);
+    EXPECT_TRUE(m_finished[0].converted()) << m_finished[0].reason.toStdString();
+}
+
+TEST_F(ConversionRunTest, CancelStopsTheEncoderAndLeavesNothingAtAnyMoment) {
+    // Early in a file and a second later; and an encoder that ignores SIGTERM, which is killed
+    // after the grace time and cannot clean up after itself.
+    const struct {
+        const char* name;
+        int afterMs;
+    } cases[] = {{"slow-a.ape", 300}, {"slow-b.ape", 1300}, {"stubborn.ape", 300}};
+    m_run.setStopGrace(500ms);
+    for (const auto& c : cases) {
+        m_finished.clear();
+        m_queue.append(input(c.name));
+        m_queue.append(input("waiting.ape"));
+        QTimer::singleShot(c.afterMs, [this] { m_run.cancel(); });
+        runToEnd();
+        ASSERT_EQ(m_finished.size(), 1) << c.name;
+        EXPECT_EQ(m_finished[0].status, FileStatus::Cancelled) << c.name;
+        EXPECT_TRUE(m_run.wasCancelled());
+        EXPECT_FALSE(m_run.objffmpeg().isRunning());
+        EXPECT_TRUE(outputFolderEntries().isEmpty())
+            << c.name << ": " << outputFolderEntries().join(", ").toStdString();
+        EXPECT_EQ(m_queue.paths(), QStringList{m_in.path() + "/waiting.ape"})
+            << "files not started stay queued";
+        m_queue.clear();
+    }
 }

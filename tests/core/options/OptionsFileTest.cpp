@@ -37,7 +37,10 @@ TEST(OptionsFileTest, ReadsFourFieldsByTheFileRules) {
         {"1" + std::string(400, '0') + "\r\n-1" + std::string(400, '0') + "\r\n0." +
              std::string(400, '0') + "1",
          "11 12 0 0"},
-        {std::string(8 << 20, '9') + "\r\n5", "11 5 5 5"},
+        // Only the first 64 KiB are read: a field of nines fits nothing, and what lies beyond
+        // is not looked at.
+        {std::string(8 << 20, '9') + "\r\n5", "11 12 13 14"},
+        {std::string(60 << 10, '9') + "\r\n5", "11 5 5 5"},
         // Only the leading number counts; blanks, commas and quotes delimit fields.
         {"12abc\r\nabc\r\n1e3\r\n--4\r\n", "12 0 1 0"},
         {"  \"7\",8 , \" 9x\"\r\n3", "7 8 9 3"},

@@ -13,7 +13,11 @@
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
+
+#include <chrono>
+#include <csignal>
 
 namespace {
 
@@ -107,18 +111,82 @@ TEST_F(DOSOutputsTest, EventsAreServedWhileTheProgramRuns) {
     EXPECT_FALSE(overBeforeTimer);
 }
 
-TEST_F(DOSOutputsTest, AnotherProcessOfTheSameImageNameKeepsTheRunGoing) {
+TEST_F(DOSOutputsTest, AStrangersProcessOfTheSameNameNeverHoldsTheRun) {
+    // Another program of that name (another user's, another Vordana's) is not in our tree.
     QProcess other;
-    other.start(m_program, {"sleep", "1200"});
+    other.start(m_program, {"sleep", "5000"});
     ASSERT_TRUE(other.waitForStarted());
     QElapsedTimer clock;
     clock.start();
     m_runner.ExecuteCommand(command("text quick"));
     const qint64 elapsed = clock.elapsed();
+    other.kill();
     other.waitForFinished();
-    EXPECT_GE(elapsed, 1000) << "the run ended while a process of its image name still ran";
+    EXPECT_LT(elapsed, 2000) << "the run waited for a process that is not its own";
     EXPECT_EQ(m_runner.Outputs(), "quick\n");
     EXPECT_EQ(m_over, 1);
+}
+
+TEST_F(DOSOutputsTest, DescendantOfTheSameNameKeepsTheRunGoingAndIsHeard) {
+    // The program ends at once and leaves a child of its own name to finish the work.
+    QElapsedTimer clock;
+    clock.start();
+    m_runner.ExecuteCommand(command("detach 0 sleep 600 text late"));
+    EXPECT_GE(clock.elapsed(), 550);
+    EXPECT_EQ(m_runner.Outputs(), "late\n");
+    EXPECT_EQ(m_runner.exitStatus(), 0);
+    EXPECT_EQ(m_over, 1);
+}
+
+TEST_F(DOSOutputsTest, EverythingWrittenBeforeTheEndIsDeliveredBeforeCommandOver) {
+    // A program that writes more than one chunk and ends at once: its end and its output arrive
+    // together, and the output must still come first, every time.
+    for (int round = 0; round < 150; ++round) {
+        m_chunks.clear();
+        QString before;
+        const auto over = QObject::connect(&m_runner, &DOSOutputs::CommandOver,
+                                           [&] { before = m_chunks.join(QString()); });
+        m_runner.ExecuteCommand(command("bytes 3000"));
+        QObject::disconnect(over);
+        ASSERT_EQ(before.size(), 3000) << "round " << round;
+        ASSERT_EQ(m_runner.Outputs().size(), 3000) << "round " << round;
+    }
+}
+
+TEST_F(DOSOutputsTest, StartReturnsAtOnceAndTheEndComesAsAnEvent) {
+    QSignalSpy over(&m_runner, &DOSOutputs::CommandOver);
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(m_runner.start(command("sleep 300 text done")));
+    EXPECT_LT(clock.elapsed(), 200);
+    EXPECT_TRUE(m_runner.isRunning());
+    EXPECT_FALSE(m_runner.start(command("text second"))) << "one run at a time";
+    ASSERT_TRUE(over.wait(5000));
+    EXPECT_FALSE(m_runner.isRunning());
+    EXPECT_EQ(m_runner.Outputs(), "done\n");
+}
+
+TEST_F(DOSOutputsTest, TerminateEndsTheProgramAndKillsOneThatIgnoresIt) {
+    QSignalSpy over(&m_runner, &DOSOutputs::CommandOver);
+    ASSERT_TRUE(m_runner.start(command("sleep 20000")));
+    QElapsedTimer clock;
+    clock.start();
+    m_runner.terminate(std::chrono::milliseconds(2000));
+    ASSERT_TRUE(over.wait(5000));
+    EXPECT_LT(clock.elapsed(), 1500);
+    EXPECT_EQ(m_runner.endingSignal(), SIGTERM);
+    EXPECT_EQ(m_runner.exitStatus(), 128 + SIGTERM);
+
+    // A program that shrugs off SIGTERM gets SIGKILL once the grace time is over, and so does
+    // the child it left behind.
+    ASSERT_TRUE(m_runner.start(command("ignoreterm 0 detach 0 sleep 20000")));
+    QThread::msleep(100);
+    clock.restart();
+    m_runner.terminate(std::chrono::milliseconds(300));
+    ASSERT_TRUE(over.wait(5000));
+    EXPECT_GE(clock.elapsed(), 250);
+    EXPECT_LT(clock.elapsed(), 3000);
+    EXPECT_EQ(over.count(), 2);
 }
 
 TEST_F(DOSOutputsTest, RunLastsAsLongAsItsOwnProgramWhateverTheImageName) {
@@ -157,4 +225,10 @@ TEST_F(DOSOutputsTest, ProgramFolderWithBlanksNeedsNoQuotes) {
     const QString program = TestPaths::copyHelperAs("test_chatter", folder + "/data", m_image);
     m_runner.ExecuteCommand(program + " text \"a b\"");
     EXPECT_EQ(m_runner.Outputs(), "a b\n");
+
+    // A program at a prefix of that folder ("<dir>/my") would be taken by the blank rule; the
+    // program the caller names is the one that runs.
+    TestPaths::copyHelperAs("test_chatter", dir.path(), "my");
+    m_runner.ExecuteCommand(program + " text right", program);
+    EXPECT_EQ(m_runner.Outputs(), "right\n");
 }

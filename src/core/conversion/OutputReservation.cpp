@@ -1,0 +1,56 @@
+#include "conversion/OutputReservation.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Removes `path` when it is a regular file (a link planted under the name goes, never what it
+// points to).
+void removeRegularFile(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st {};
+    if (::lstat(native.constData(), &st) == 0 && S_ISREG(st.st_mode)) {
+        ::unlink(native.constData());
+    }
+}
+
+}  // namespace
+
+bool OutputReservation::reserve(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    const int fd =
+        ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st {};
+    ::fstat(fd, &st);
+    ::close(fd);
+    m_path = path;
+    m_device = st.st_dev;
+    m_inode = st.st_ino;
+    return true;
+}
+
+void OutputReservation::release() {
+    if (m_path.isEmpty()) {
+        return;
+    }
+    removeRegularFile(partialPath(m_path));
+    const QByteArray native = QFile::encodeName(m_path);
+    struct stat st {};
+    if (::lstat(native.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == m_device && st.st_ino == m_inode) {
+        ::unlink(native.constData());
+    }
+    m_path.clear();
+}
+
+QString OutputReservation::partialPath(const QString& outputPath) {
+    const qsizetype slash = outputPath.lastIndexOf(QLatin1Char('/'));
+    return outputPath.left(slash + 1) + QLatin1Char('.') + outputPath.mid(slash + 1) +
+           QStringLiteral(".part");
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+#include <sys/types.h>
+
+// An output name held for one conversion: the file is created empty and exclusively (O_EXCL)
+// before the encoder starts, so no other job of ours, no other Vordana and no other program can
+// take the same name meanwhile. The encoder writes beside it, to partialPath(), and publishes its
+// finished file onto it (a rename, so the name then holds another file). release() takes back
+// only what we made: the file we created, when the name still holds that very file (not a
+// published one, not a link planted meanwhile), and the encoder's partial file.
+class OutputReservation {
+public:
+    OutputReservation() = default;
+
+    // Creates `path` exclusively; false when the name is taken (or cannot be made).
+    bool reserve(const QString& path);
+
+    const QString& path() const { return m_path; }
+    bool isHeld() const { return !m_path.isEmpty(); }
+
+    // After a conversion that did not succeed: removes the partial file and our empty file.
+    void release();
+    // After a conversion that published its file: the name is the output's now.
+    void keep() { m_path.clear(); }
+
+    // Where the encoder writes until its file is complete: ".<name>.part" in the same folder.
+    static QString partialPath(const QString& outputPath);
+
+private:
+    QString m_path;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// Reads one of the small settings files (setup.ini, options.ini). Only a regular file counts:
+// a FIFO would block the start for ever and a link to /dev/zero would never end, so those read
+// as missing, and so does a file that cannot be opened. At most `limit` bytes are read.
+std::optional<QByteArray> readSettingsFile(const QString& path, qint64 limit = 64 * 1024);
