@@ -2,10 +2,12 @@
 //   coder -i INPUT -y -vn -ar 44100 -ab 128k -ac 2 OUTPUT.mp3
 // runs Debian's ffmpeg on it and prints what the program's console runner reads: the input's
 // "Duration: " line, "time=" progress in seconds, ffmpeg's warnings and errors, and on failure a
-// last line "coder: conversion failed: <reason>". Exit status 0 only for a complete output.
+// last line "coder: conversion failed: <reason>". ffmpeg writes a temporary file beside the
+// output; only a complete, checked file is moved onto the output name. Exit status 0 only then.
 
 #include "common/ArgumentTranslation.h"
 #include "common/ConsoleOutput.h"
+#include "common/Conversion.h"
 #include "common/ConversionOutcome.h"
 #include "common/ExecutableLookup.h"
 #include "common/FfmpegSession.h"
@@ -34,10 +36,5 @@ int main(int argc, char** argv) {
     }
 
     const FfmpegChoice ffmpeg = chooseFfmpeg();
-    if (!ffmpeg.path) {
-        session.note("conversion failed: cannot start ffmpeg: \"" + ffmpeg.requested +
-                     "\" was not found (is the ffmpeg package installed?)");
-        return kExitCannotStart;
-    }
-    return session.run(*ffmpeg.path, translation.ffmpegArguments, translation.outputPath);
+    return runConversion(session, translation, ffmpeg.path, ffmpeg.requested);
 }

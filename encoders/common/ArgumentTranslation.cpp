@@ -1,12 +1,18 @@
 #include "ArgumentTranslation.h"
 
+#include "OutputPublishing.h"
+
 #include <limits>
 
 namespace {
 
+// "-ar" and its per-stream forms such as "-ar:a" or "-ar:a:0"; likewise for "-ac".
 bool isOutputSampleRateOption(std::string_view argument) {
-    // "-ar" and its per-stream forms such as "-ar:a" or "-ar:a:0".
     return argument == "-ar" || argument.starts_with("-ar:");
+}
+
+bool isOutputChannelsOption(std::string_view argument) {
+    return argument == "-ac" || argument.starts_with("-ac:");
 }
 
 std::string rateNote(long long requested, long long used) {
@@ -85,6 +91,8 @@ ArgumentTranslation translateArguments(const std::vector<std::string>& coderArgu
         return result;
     }
     result.outputPath = coderArguments.back();
+    result.temporaryPath = temporaryPathFor(result.outputPath);
+    result.cut = readInputCut(coderArguments);
     const bool mp3 = hasMp3Extension(result.outputPath);
 
     // Options before the last "-i INPUT" describe inputs ("-ar" there sets the rate of a raw
@@ -98,26 +106,52 @@ ArgumentTranslation translateArguments(const std::vector<std::string>& coderArgu
 
     // The last argument is the output path itself and is never read as an option value.
     const std::size_t last = coderArguments.size() - 1;
-    for (std::size_t i = 0; i < coderArguments.size(); ++i) {
+    std::optional<std::string> givenMuxer;
+    for (std::size_t i = 0; i < last; ++i) {
         const std::string& argument = coderArguments[i];
         result.ffmpegArguments.push_back(argument);
-        if (!mp3 || i < outputOptionsStart || i + 1 >= last ||
-            !isOutputSampleRateOption(argument)) {
+        if (i < outputOptionsStart || i + 1 >= last) {
+            continue;
+        }
+        if (argument == "-f") {
+            givenMuxer = coderArguments[++i];
+            result.ffmpegArguments.push_back(*givenMuxer);
+            continue;
+        }
+        if (isOutputChannelsOption(argument)) {
+            const std::string& value = coderArguments[++i];
+            result.ffmpegArguments.push_back(value);
+            result.expected.channels = parsePlainRate(value);
+            continue;
+        }
+        if (!isOutputSampleRateOption(argument)) {
             continue;
         }
         const std::string& value = coderArguments[++i];
         const std::optional<long long> requested = parsePlainRate(value);
-        if (!requested) {
-            result.ffmpegArguments.push_back(value);  // ffmpeg reports what it cannot read
-            continue;
+        std::optional<long long> used = requested;
+        if (requested && mp3) {
+            used = nearestMp3SampleRate(*requested);
         }
-        const long long used = nearestMp3SampleRate(*requested);
-        if (used == *requested) {
-            result.ffmpegArguments.push_back(value);
+        result.expected.sampleRate = used;
+        if (!used || used == requested) {
+            result.ffmpegArguments.push_back(value);  // ffmpeg reports what it cannot read
         } else {
-            result.ffmpegArguments.push_back(std::to_string(used));
-            result.notes.push_back(rateNote(*requested, used));
+            result.ffmpegArguments.push_back(std::to_string(*used));
+            result.notes.push_back(rateNote(*requested, *used));
         }
     }
+
+    if (givenMuxer) {
+        result.muxer = *givenMuxer;
+    } else if (const std::optional<std::string> muxer = muxerForOutputPath(result.outputPath)) {
+        result.muxer = *muxer;
+        result.ffmpegArguments.push_back("-f");
+        result.ffmpegArguments.push_back(*muxer);
+    } else {
+        result.problem = "cannot tell the output format from the name " + result.outputPath +
+                         " (give it with -f)";
+    }
+    result.ffmpegArguments.push_back(result.temporaryPath);
     return result;
 }

@@ -1,16 +1,25 @@
 #pragma once
 
+#include "InputCut.h"
+#include "OutputCheck.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// What ffmpeg is run with for one coder command line, and the notes coder prints about values
-// it changed on the way.
+// What ffmpeg is run with for one coder command line, the notes coder prints about values it
+// changed on the way, and what the command asks for, to check the result against.
 struct ArgumentTranslation {
     std::vector<std::string> ffmpegArguments;  // without the program name
     std::vector<std::string> notes;            // each printed as "coder: <note>"
-    std::string outputPath;                    // the last argument: the file ffmpeg writes
+    std::string outputPath;                    // the last argument: the name to publish under
+    std::string temporaryPath;                 // what ffmpeg writes instead (see temporaryPathFor)
+    std::string muxer;                         // the output format, given to ffmpeg with -f
+    StreamExpectation expected;                // rate and channels asked for the output
+    InputCut cut;                              // the part of the input to convert
+    // Why the command cannot be run, when it cannot (nothing else is then meaningful).
+    std::optional<std::string> problem;
 };
 
 // Options put in front of the user's arguments: never read stdin (an existing output must not
@@ -20,8 +29,10 @@ struct ArgumentTranslation {
 const std::vector<std::string>& ffmpegFixedArguments();
 
 // Builds ffmpeg's arguments from coder's own (argv without the program name). The arguments pass
-// through in order; when the output (last argument) is an .mp3 file, an output sample rate that
-// libmp3lame refuses is replaced by the nearest one it takes.
+// through in order, except that the output (last argument) is replaced by its temporary file,
+// with "-f MUXER" in front of it unless the output options already name the format (the
+// temporary name's extension says nothing). When the output is an .mp3 file, an output sample
+// rate that libmp3lame refuses is replaced by the nearest one it takes.
 ArgumentTranslation translateArguments(const std::vector<std::string>& coderArguments);
 
 // The sample rates libmp3lame takes, ascending.

@@ -20,7 +20,7 @@ std::string signalText(int signal) {
 
 OutputFileState outputFileState(const std::string& path) {
     struct stat info {};
-    if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (path.empty() || ::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return OutputFileState::Missing;
     }
     return info.st_size > 0 ? OutputFileState::Written : OutputFileState::Empty;

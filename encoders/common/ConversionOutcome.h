@@ -3,7 +3,8 @@
 #include <optional>
 #include <string>
 
-// What is at the output path once ffmpeg has ended.
+// What is at the output path once ffmpeg has ended. A symbolic link there is not a written
+// file, whatever it points to.
 enum class OutputFileState { Missing, Empty, Written };
 
 OutputFileState outputFileState(const std::string& path);

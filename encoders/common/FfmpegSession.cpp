@@ -1,7 +1,6 @@
 #include "FfmpegSession.h"
 
 #include "ChildProcess.h"
-#include "ConversionOutcome.h"
 #include "LineSplitter.h"
 #include "SignalForwarder.h"
 
@@ -11,7 +10,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -59,9 +57,8 @@ FfmpegSession::FfmpegSession(OutputRelay::Sink sink, RelayLimits limits)
 FfmpegSession::FfmpegSession(OutputRelay::Sink sink, RelayLimits limits, Timing timing)
     : m_relay(std::move(sink), limits), m_timing(timing) {}
 
-int FfmpegSession::run(const std::string& program, const std::vector<std::string>& arguments,
-                       const std::string& outputPath) {
-    SignalForwarder signals;
+FfmpegRun FfmpegSession::run(const std::string& program, const std::vector<std::string>& arguments,
+                             SignalForwarder& signals) {
     ChildProcess child;
 
     signals.block();
@@ -71,9 +68,9 @@ int FfmpegSession::run(const std::string& program, const std::vector<std::string
     }
     signals.unblock();
     if (startError != 0) {
-        m_relay.note("conversion failed: cannot start ffmpeg (" + program +
-                     "): " + std::strerror(startError));
-        return kExitCannotStart;
+        FfmpegRun failed;
+        failed.startError = startError;
+        return failed;
     }
 
     Clock::time_point nextHeartbeat = Clock::now() + m_timing.heartbeat;
@@ -133,11 +130,12 @@ int FfmpegSession::run(const std::string& program, const std::vector<std::string
     child.closeStderr();
 
     m_relay.finish();
-    const ConversionOutcome outcome =
-        decideOutcome(child.waitStatus().value_or(0), signals.stopSignal(),
-                      outputFileState(outputPath), m_relay.firstError());
-    if (outcome.exitCode != 0) {
-        m_relay.note("conversion failed: " + outcome.reason);
+    FfmpegRun run;
+    run.waitStatus = child.waitStatus().value_or(0);
+    run.firstError = m_relay.firstError();
+    if (!m_relay.durationEstimated()) {
+        run.inputSeconds = m_relay.inputSeconds();
     }
-    return outcome.exitCode;
+    run.reachedSeconds = m_relay.reachedSeconds();
+    return run;
 }

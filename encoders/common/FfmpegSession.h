@@ -3,13 +3,24 @@
 #include "OutputRelay.h"
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+class SignalForwarder;
+
+// How one ffmpeg process ended and what it said about the input and its progress.
+struct FfmpegRun {
+    int startError = 0;  // errno when ffmpeg could not be started; nothing else is set then
+    int waitStatus = 0;  // as waitpid() returned it
+    std::optional<std::string> firstError;  // reason text of its first error-level line
+    std::optional<double> inputSeconds;     // input #0's duration; nullopt if only guessed
+    std::optional<double> reachedSeconds;   // output position of its last progress block
+};
+
 // Runs one ffmpeg process to its end: relays its output through an OutputRelay while it runs,
-// keeps the reader fed with heartbeat time lines, passes stop signals on, and turns the result
-// into coder's exit status.
+// keeps the reader fed with heartbeat time lines, and passes stop signals on.
 class FfmpegSession {
 public:
     struct Timing {
@@ -25,11 +36,14 @@ public:
     // Prints "coder: <text>".
     void note(std::string_view text) { m_relay.note(text); }
 
-    // Starts `program` with `arguments`, relays until it has ended and been reaped, and
-    // returns the exit status for coder: 0 on success, otherwise non-zero after printing
-    // "coder: conversion failed: <reason>" as the last line.
-    int run(const std::string& program, const std::vector<std::string>& arguments,
-            const std::string& outputPath);
+    // The command's cut options, for the duration banner.
+    void setInputCut(const InputCut& cut) { m_relay.setInputCut(cut); }
+
+    // Starts `program` with `arguments` and relays until it has ended and been reaped. Stop
+    // signals caught by `signals` are passed on to it (and killed after stopGrace). Prints no
+    // verdict: that is the caller's, after checking the output.
+    FfmpegRun run(const std::string& program, const std::vector<std::string>& arguments,
+                  SignalForwarder& signals);
 
 private:
     OutputRelay m_relay;

@@ -45,10 +45,28 @@ void OutputRelay::logLine(std::string_view text) {
 
     if (line.level == LogLevel::Info && !m_sawDuration && isDurationBanner(line)) {
         m_sawDuration = true;
-        print(line.message);
+        announceDuration(line);
         return;
     }
     relay(line, kind);
+}
+
+void OutputRelay::announceDuration(const LogLine& line) {
+    // "  Duration: 00:03:00.00, start: 0.000000, bitrate: 820 kb/s"
+    constexpr std::string_view kPrefix = "  Duration: ";
+    const std::string_view text = line.message;
+    const std::size_t comma = text.find(',', kPrefix.size());
+    m_inputSeconds = parseClockTime(text.substr(kPrefix.size(), comma - kPrefix.size()));
+    const std::optional<double> expected =
+        m_inputSeconds && m_cut.any() ? expectedSeconds(*m_inputSeconds, m_cut) : std::nullopt;
+    if (!expected) {
+        print(text);
+        return;
+    }
+    std::string announced(kPrefix);
+    announced += formatBannerTime(*expected);
+    announced.append(text.substr(comma));
+    print(announced);
 }
 
 void OutputRelay::relay(const LogLine& line, LogLevel kind) {
@@ -68,6 +86,9 @@ void OutputRelay::relay(const LogLine& line, LogLevel kind) {
             ++m_errorsLeftOut;
         }
     } else if (kind == LogLevel::Warning) {
+        if (line.message.starts_with("Estimating duration from bitrate")) {
+            m_durationEstimated = true;
+        }
         if (m_warningsShown < m_limits.warningLines) {
             ++m_warningsShown;
             print(withoutLevelTag(line));
@@ -84,6 +105,7 @@ bool OutputRelay::progressLine(std::string_view line) {
     if (!block || !block->seconds) {
         return false;
     }
+    m_reachedSeconds = block->seconds;
     m_lastTimeLine = formatTimeLine(*block);
     print(m_lastTimeLine);
     return true;

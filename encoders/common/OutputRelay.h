@@ -1,5 +1,6 @@
 #pragma once
 
+#include "InputCut.h"
 #include "LogLine.h"
 #include "ProgressReader.h"
 
@@ -19,7 +20,8 @@ struct RelayLimits {
 };
 
 // Decides what coder prints from ffmpeg's output, line by line:
-// - the first input banner "  Duration: HH:MM:SS.ff, ..." line, once;
+// - the first input banner "  Duration: HH:MM:SS.ff, ..." line, once (with the length of the
+//   cut instead of the input's when the command cuts the input);
 // - "time=S.SS speed=Nx" per progress block with a known time, and the last one again on
 //   heartbeat();
 // - warning and error lines without their level tag, up to the limits;
@@ -53,8 +55,23 @@ public:
 
     bool sawDuration() const { return m_sawDuration; }
 
+    // The cut options of the command, so the banner announces the length actually converted.
+    void setInputCut(const InputCut& cut) { m_cut = cut; }
+
+    // The whole input's duration from the first banner; nullopt without one (or "N/A").
+    std::optional<double> inputSeconds() const { return m_inputSeconds; }
+
+    // ffmpeg warned that it guessed a duration from the bit rate (an MP3 without a VBR header,
+    // say): the banner may then be off by far more than the output's length is.
+    bool durationEstimated() const { return m_durationEstimated; }
+
+    // The output position of the last progress block with a known time: where the conversion
+    // got to (the "progress=end" block's when it ends normally).
+    std::optional<double> reachedSeconds() const { return m_reachedSeconds; }
+
 private:
     void relay(const LogLine& line, LogLevel kind);
+    void announceDuration(const LogLine& line);
     void print(std::string_view line);
 
     Sink m_sink;
@@ -62,9 +79,13 @@ private:
     ProgressReader m_progress;
     std::string m_lastTimeLine = "time=0.00";
     std::optional<std::string> m_firstError;
+    InputCut m_cut;
+    std::optional<double> m_inputSeconds;
+    std::optional<double> m_reachedSeconds;
     LogLevel m_previousLevel = LogLevel::Untagged;
     bool m_sawTaggedLine = false;
     bool m_sawDuration = false;
+    bool m_durationEstimated = false;
     int m_warningsShown = 0;
     int m_warningsLeftOut = 0;
     int m_errorsShown = 0;

@@ -17,9 +17,16 @@ Args mp3Command(const std::string& rate, const std::string& bitRate = "128k",
             output};
 }
 
-Args withFixedPrefix(const Args& rest) {
+// What ffmpeg gets for `command`: the fixed options, the command without its output, the
+// output format, and the temporary file ".NAME.part" beside the output.
+Args withFixedPrefix(const Args& command, const std::string& muxer = "mp3") {
     Args all = ffmpegFixedArguments();
-    all.insert(all.end(), rest.begin(), rest.end());
+    all.insert(all.end(), command.begin(), command.end() - 1);
+    const std::string& output = command.back();
+    const std::size_t slash = output.rfind('/');
+    const std::string folder = slash == std::string::npos ? "./" : output.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? output : output.substr(slash + 1);
+    all.insert(all.end(), {"-f", muxer, folder + "." + name + ".part"});
     return all;
 }
 
@@ -41,6 +48,29 @@ TEST(ArgumentTranslation, AcceptedValuesPassThroughInOrderAfterTheFixedOptions) 
     EXPECT_EQ(t.ffmpegArguments, withFixedPrefix(command));
     EXPECT_TRUE(t.notes.empty());
     EXPECT_EQ(t.outputPath, "/music/out/song.mp3");
+    EXPECT_EQ(t.temporaryPath, "/music/out/.song.mp3.part");
+    EXPECT_FALSE(t.problem.has_value());
+}
+
+TEST(ArgumentTranslation, OutputFormatIsNamedUnlessTheCommandNamesIt) {
+    // Without -f ffmpeg would look at the ".part" extension and give up.
+    const ArgumentTranslation named =
+        translateArguments({"-i", "/in/a.ape", "-f", "ipod", "-ab", "96k", "/out/a.bin"});
+    Args expected = ffmpegFixedArguments();
+    expected.insert(expected.end(),
+                    {"-i", "/in/a.ape", "-f", "ipod", "-ab", "96k", "/out/.a.bin.part"});
+    EXPECT_EQ(named.ffmpegArguments, expected);
+    EXPECT_EQ(named.muxer, "ipod");
+
+    // "-f" before the input is the input's format.
+    const ArgumentTranslation raw =
+        translateArguments({"-f", "s16le", "-i", "/in/raw.pcm", "/out/a.FLAC"});
+    EXPECT_EQ(raw.ffmpegArguments,
+              withFixedPrefix({"-f", "s16le", "-i", "/in/raw.pcm", "/out/a.FLAC"}, "flac"));
+
+    const ArgumentTranslation unknown = translateArguments({"-i", "/in/a.ape", "/out/a.xyz"});
+    ASSERT_TRUE(unknown.problem.has_value());
+    EXPECT_NE(unknown.problem->find("/out/a.xyz"), std::string::npos) << *unknown.problem;
 }
 
 TEST(ArgumentTranslation, EveryRateTheEncoderTakesIsKept) {
@@ -103,12 +133,16 @@ TEST(ArgumentTranslation, OnlyMp3OutputsAreMapped) {
         EXPECT_EQ(t.ffmpegArguments, withFixedPrefix(mp3Command("12000", "128k", output)));
         EXPECT_EQ(t.notes.size(), 1U);
     }
-    for (const std::string output :
-         {"/out/a.wav", "/out/a.mp3.wav", "/out/mp3", "/out/a.mp4", "/out/a.rmvb"}) {
+    EXPECT_FALSE(hasMp3Extension("/out/mp3"));
+    const std::vector<std::pair<std::string, std::string>> others = {{"/out/a.wav", "wav"},
+                                                                     {"/out/a.mp3.wav", "wav"},
+                                                                     {"/out/a.mp4", "mp4"},
+                                                                     {"/out/a.rmvb", "rm"}};
+    for (const auto& [output, muxer] : others) {
         SCOPED_TRACE(output);
         EXPECT_FALSE(hasMp3Extension(output));
         const ArgumentTranslation t = translateArguments(mp3Command("12050", "128k", output));
-        EXPECT_EQ(t.ffmpegArguments, withFixedPrefix(mp3Command("12050", "128k", output)));
+        EXPECT_EQ(t.ffmpegArguments, withFixedPrefix(mp3Command("12050", "128k", output), muxer));
         EXPECT_TRUE(t.notes.empty());
     }
 }
@@ -117,7 +151,7 @@ TEST(ArgumentTranslation, OtherCommandLinesPassThroughWhole) {
     const Args video = {"-i",   "/in/clip.avi", "-s", "320x240",       "-b:v",
                         "400k", "-r",           "25", "/out/clip.rmvb"};
     const ArgumentTranslation t = translateArguments(video);
-    EXPECT_EQ(t.ffmpegArguments, withFixedPrefix(video));
+    EXPECT_EQ(t.ffmpegArguments, withFixedPrefix(video, "rm"));
     EXPECT_EQ(t.outputPath, "/out/clip.rmvb");
 }
 

@@ -1,5 +1,6 @@
 // coder with Debian's ffmpeg on the APE fixtures: the files it writes (checked with ffprobe),
-// the lines it prints, its exit status, and that no ffmpeg outlives it.
+// what it leaves behind when it fails or is stopped, the lines it prints, its exit status, and
+// that no ffmpeg outlives it.
 
 #include "CoderTestSupport.h"
 #include "ProcFs.h"
@@ -9,10 +10,17 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <csignal>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -64,6 +72,91 @@ double number(const std::map<std::string, std::string>& values, const std::strin
     return it == values.end() ? std::nan("") : std::atof(it->second.c_str());
 }
 
+// The names in `folder`, sorted, without "." and "..".
+std::vector<std::string> folderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..") {
+                names.push_back(name);
+            }
+        }
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::uint32_t littleEndian(const std::string& bytes, std::size_t at, int width) {
+    std::uint32_t value = 0;
+    for (int i = width - 1; i >= 0; --i) {
+        value =
+            (value << 8) | static_cast<unsigned char>(bytes.at(at + static_cast<std::size_t>(i)));
+    }
+    return value;
+}
+
+// Where the frames of a Monkey's Audio file (format 3980 and later) start: the descriptor
+// gives the sizes of itself, the header and the seek table; the header the frame geometry;
+// the seek table each frame's byte offset in the file.
+struct ApeLayout {
+    std::string bytes;
+    std::vector<std::uint32_t> frameOffsets;
+    double secondsPerFrame = 0.0;
+};
+
+ApeLayout readApeLayout(const std::string& path) {
+    ApeLayout layout;
+    layout.bytes = readFile(path);
+    const std::string& b = layout.bytes;
+    if (b.size() < 52 || b.compare(0, 4, "MAC ") != 0 || littleEndian(b, 4, 2) < 3980) {
+        ADD_FAILURE() << path << " is not a Monkey's Audio file of format 3980 or later";
+        return layout;
+    }
+    const std::size_t descriptorBytes = littleEndian(b, 8, 4);
+    const std::size_t headerBytes = littleEndian(b, 12, 4);
+    const std::size_t seekTableBytes = littleEndian(b, 16, 4);
+    const std::size_t header = descriptorBytes;
+    const std::uint32_t blocksPerFrame = littleEndian(b, header + 4, 4);
+    const std::uint32_t totalFrames = littleEndian(b, header + 12, 4);
+    const std::uint32_t sampleRate = littleEndian(b, header + 20, 4);
+    layout.secondsPerFrame = static_cast<double>(blocksPerFrame) / sampleRate;
+    const std::size_t table = descriptorBytes + headerBytes;
+    for (std::uint32_t i = 0; i < totalFrames && (i + 1) * 4 <= seekTableBytes; ++i) {
+        layout.frameOffsets.push_back(littleEndian(b, table + i * 4, 4));
+    }
+    EXPECT_EQ(layout.frameOffsets.size(), totalFrames);
+    return layout;
+}
+
+// The long bench file cut at the frame boundary nearest its middle: a well-formed file whose
+// header still announces 180 s. Returns the seconds of audio it holds.
+double writeApeCutAtAFrame(const std::string& path) {
+    const ApeLayout layout = readApeLayout(benchFixture("long-180s-44k-stereo-c4000.ape"));
+    if (layout.frameOffsets.size() < 3) {
+        ADD_FAILURE() << "too few frames";
+        return 0.0;
+    }
+    std::size_t frame = 1;
+    const auto distance = [&](std::size_t i) {
+        const double middle = static_cast<double>(layout.bytes.size()) / 2;
+        return std::abs(static_cast<double>(layout.frameOffsets[i]) - middle);
+    };
+    for (std::size_t i = 1; i < layout.frameOffsets.size(); ++i) {
+        frame = distance(i) < distance(frame) ? i : frame;
+    }
+    std::ofstream(path, std::ios::binary) << layout.bytes.substr(0, layout.frameOffsets[frame]);
+    return static_cast<double>(frame) * layout.secondsPerFrame;
+}
+
+// The long bench file with only its headers and seek table: cut before the first frame.
+void writeApeWithoutFrames(const std::string& path) {
+    const ApeLayout layout = readApeLayout(benchFixture("long-180s-44k-stereo-c4000.ape"));
+    ASSERT_FALSE(layout.frameOffsets.empty());
+    std::ofstream(path, std::ios::binary) << layout.bytes.substr(0, layout.frameOffsets[0]);
+}
+
 // Checks the lines of a successful run: one "Duration: " banner, time lines in seconds that
 // end within 0.1 s of it, and nothing else but coder's own notes. Returns the banner's seconds.
 double checkSuccessfulOutput(const ProcessResult& result, double sourceSeconds) {
@@ -113,11 +206,13 @@ struct Mp3Case {
 
 class CoderEndToEnd : public ::testing::Test {
 protected:
+    // coder [BEFORE] -i SOURCE [-y] -vn -ar RATE -ab BITRATEk -ac CHANNELS OUTPUT
     ProcessResult convert(const std::string& source, const std::string& rate,
                           const std::string& bitRate, const std::string& channels,
                           const std::string& output, bool overwrite = true,
-                          ProcessOptions options = {}) {
-        std::vector<std::string> arguments = {"-i", source};
+                          ProcessOptions options = {}, std::vector<std::string> before = {}) {
+        std::vector<std::string> arguments = std::move(before);
+        arguments.insert(arguments.end(), {"-i", source});
         if (overwrite) {
             arguments.push_back("-y");
         }
@@ -132,9 +227,18 @@ protected:
         return result;
     }
 
-    void checkMp3(const Mp3Case& c, const std::string& output) {
+    // Converts into an otherwise empty test folder, with or without the program's empty
+    // reservation of the output name, and checks the published file.
+    void checkMp3(const Mp3Case& c, const std::string& name, bool reserved) {
+        const std::string output = m_folder.file(name);
+        std::remove(output.c_str());
+        if (reserved) {
+            m_folder.write(name, "");
+        }
         const ProcessResult result = convert(c.source, c.rate, c.bitRate, c.channels, output);
         EXPECT_EQ(result.exitCode, 0) << result.out;
+        EXPECT_EQ(folderEntries(m_folder.path()), std::vector<std::string>{name})
+            << "only the output may be left";
         const auto source = probe(c.source);
         checkSuccessfulOutput(result, number(source, "duration"));
 
@@ -149,72 +253,168 @@ protected:
         EXPECT_NEAR(decodedSeconds(output, c.expectedRate), number(source, "duration"), 0.1);
     }
 
+    // Runs coder on `source` onto a reserved output name and checks that it fails with
+    // `lastLine` (a prefix of it when `prefixOnly`) and leaves neither the output nor its
+    // temporary file.
+    ProcessResult checkFailsAndLeavesNothing(const std::string& source, const std::string& reason,
+                                             bool prefixOnly = false,
+                                             std::vector<std::string> before = {}) {
+        const std::string output = m_folder.file("out.mp3");
+        m_folder.write("out.mp3", "");
+        const std::vector<std::string> entriesBefore = folderEntries(m_folder.path());
+        const ProcessResult result =
+            convert(source, "44100", "128", "2", output, true, {}, std::move(before));
+        EXPECT_EQ(result.exitCode, 1) << result.out;
+        const std::string expected = "coder: conversion failed: " + reason;
+        if (prefixOnly) {
+            EXPECT_TRUE(startsWith(lastLine(result), expected)) << result.out;
+        } else {
+            EXPECT_EQ(lastLine(result), expected) << result.out;
+        }
+        EXPECT_FALSE(fileExists(output)) << "the reservation outlived the failure";
+        EXPECT_FALSE(fileExists(m_folder.file(".out.mp3.part"))) << "the temporary file was left";
+        std::vector<std::string> expectedEntries;
+        for (const std::string& entry : entriesBefore) {
+            if (entry != "out.mp3") {
+                expectedEntries.push_back(entry);
+            }
+        }
+        EXPECT_EQ(folderEntries(m_folder.path()), expectedEntries);
+        return result;
+    }
+
     TempFolder m_folder;
 };
 
-TEST_F(CoderEndToEnd, ConvertsGoodApeFilesToMp3) {
+TEST_F(CoderEndToEnd, ConvertsGoodApeFilesToMp3OntoAFreeNameOrAReservation) {
     const std::vector<Mp3Case> cases = {
         {apeFixture("tone-44k-stereo-16bit-c2000.ape"), "44100", "128", "2", 44100},
         {apeFixture("speech-22k-mono-16bit-c1000.ape"), "22050", "64", "1", 22050},
     };
     for (const Mp3Case& c : cases) {
-        SCOPED_TRACE(c.source);
-        checkMp3(c, m_folder.file("out.mp3"));
+        for (bool reserved : {false, true}) {
+            SCOPED_TRACE(c.source + (reserved ? " onto a reservation" : " onto a free name"));
+            checkMp3(c, "out.mp3", reserved);
+        }
     }
 }
 
 TEST_F(CoderEndToEnd, RateTheEncoderRefusesIsMappedAndSaid) {
     const Mp3Case c{
         apeFixture("speech-22k-mono-16bit-c1000.ape"), "12050", "32", "1", 12000, false};
-    const std::string output = m_folder.file("月亮 mapped.mp3");
-    checkMp3(c, output);
-    const ProcessResult again = convert(c.source, c.rate, c.bitRate, c.channels, output);
-    EXPECT_EQ(countLines(again, "coder: the MP3 encoder does not take 12050 Hz; using 12000 Hz"), 1)
-        << again.out;
+    checkMp3(c, "月亮 mapped.mp3", true);
+    const std::string again = m_folder.file("again.mp3");
+    const ProcessResult result = convert(c.source, c.rate, c.bitRate, c.channels, again);
+    EXPECT_EQ(result.exitCode, 0) << result.out;
+    EXPECT_EQ(countLines(result, "coder: the MP3 encoder does not take 12050 Hz; using 12000 Hz"),
+              1)
+        << result.out;
 }
 
-TEST_F(CoderEndToEnd, BadInputsFailWithAReason) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"truncated.ape", "coder: conversion failed: Error decoding frame"},
-        {"empty.ape", "coder: conversion failed: "},
-        {"not-audio.ape", "coder: conversion failed: "},
-    };
-    for (const auto& [name, expected] : cases) {
+TEST_F(CoderEndToEnd, BadInputsFailAndLeaveNothing) {
+    checkFailsAndLeavesNothing(apeFixture("truncated.ape"), "Error decoding frame", true);
+    for (const char* name : {"empty.ape", "not-audio.ape"}) {
         SCOPED_TRACE(name);
+        const ProcessResult result = checkFailsAndLeavesNothing(apeFixture(name), "", true);
+        EXPECT_NE(lastLine(result).find("Invalid data found when processing input"),
+                  std::string::npos)
+            << result.out;
+    }
+
+    // Cut at a frame boundary the file is well formed up to its end, so ffmpeg decodes it all
+    // without a single error and exits 0; only the length gives it away.
+    const std::string cut = m_folder.file("cut.ape");
+    const double holds = writeApeCutAtAFrame(cut);
+    ASSERT_GT(holds, 60.0);
+    ASSERT_LT(holds, 120.0);
+    const ProcessResult result = checkFailsAndLeavesNothing(cut, "input ends early: ", true);
+    static const std::regex reason(
+        R"(^coder: conversion failed: input ends early: (\d+\.\d\d) s of 180\.00 s$)");
+    std::smatch match;
+    const std::string last = lastLine(result);
+    ASSERT_TRUE(std::regex_match(last, match, reason)) << result.out;
+    EXPECT_NEAR(std::stod(match[1]), holds, 0.1);
+
+    // Nothing but the headers: ffmpeg writes a tag and an empty frame, and exits 0.
+    const std::string headers = m_folder.file("headers.ape");
+    writeApeWithoutFrames(headers);
+    checkFailsAndLeavesNothing(headers, "input ends early: 0.00 s of 180.00 s");
+}
+
+TEST_F(CoderEndToEnd, CutOptionsSetTheAnnouncedAndTheExpectedLength) {
+    const std::string longFile = benchFixture("long-180s-44k-stereo-c4000.ape");
+    const std::vector<std::pair<std::vector<std::string>, double>> cases = {
+        {{"-ss", "30", "-t", "20"}, 20.0},
+        {{"-ss", "00:02:50", "-t", "60"}, 10.0},  // only 10 s are left after the start
+    };
+    for (const auto& [before, length] : cases) {
+        SCOPED_TRACE(before[1]);
+        const std::string output = m_folder.file("cut.mp3");
+        std::remove(output.c_str());
         const ProcessResult result =
-            convert(apeFixture(name), "44100", "128", "2", m_folder.file(name + ".mp3"));
-        EXPECT_NE(result.exitCode, 0) << result.out;
-        EXPECT_TRUE(startsWith(lastLine(result), expected)) << result.out;
-        if (name != "truncated.ape") {
-            EXPECT_NE(lastLine(result).find("Invalid data found when processing input"),
-                      std::string::npos)
-                << result.out;
-        }
+            convert(longFile, "44100", "128", "2", output, true, {}, before);
+        EXPECT_EQ(result.exitCode, 0) << result.out;
+        checkSuccessfulOutput(result, length);
+        EXPECT_NEAR(number(probe(output), "duration"), length, 0.1);
+    }
+
+    // Cut from 60 s into a file that stops at ~87 s: 120 s were expected.
+    const std::string cut = m_folder.file("cut.ape");
+    const double holds = writeApeCutAtAFrame(cut);
+    const ProcessResult result = checkFailsAndLeavesNothing(cut, "", true, {"-ss", "60"});
+    int banners = 0;
+    for (const std::string& line : result.outLines()) {
+        banners += startsWith(line, "  Duration: ") ? 1 : 0;
+        EXPECT_FALSE(startsWith(line, "  Duration: ") &&
+                     !startsWith(line, "  Duration: 00:02:00.00, start: "))
+            << line;
+    }
+    EXPECT_EQ(banners, 1) << result.out;
+    static const std::regex shortfall(
+        R"(^coder: conversion failed: input ends early: (\d+\.\d\d) s of 120\.00 s$)");
+    std::smatch match;
+    const std::string last = lastLine(result);
+    ASSERT_TRUE(std::regex_match(last, match, shortfall)) << result.out;
+    EXPECT_NEAR(std::stod(match[1]), holds - 60.0, 0.1);
+}
+
+TEST_F(CoderEndToEnd, NonEmptyOutputIsNeverOverwritten) {
+    const std::string output = m_folder.write("exists.mp3", "old contents");
+    ProcessOptions options;
+    options.stdinPipe = true;  // a terminal nobody types into: ffmpeg must never ask
+    for (bool overwrite : {true, false}) {
+        SCOPED_TRACE(overwrite ? "with -y" : "without -y");
+        const ProcessResult result = convert(apeFixture("speech-22k-mono-16bit-c1000.ape"), "22050",
+                                             "64", "1", output, overwrite, options);
+        EXPECT_EQ(result.exitCode, 1) << result.out;
+        EXPECT_EQ(lastLine(result), "coder: conversion failed: the output name is taken: " + output)
+            << result.out;
+        EXPECT_EQ(readFile(output), "old contents");
+        EXPECT_EQ(folderEntries(m_folder.path()), std::vector<std::string>{"exists.mp3"});
     }
 }
 
-TEST_F(CoderEndToEnd, ExistingOutputNeverMakesItWaitForInput) {
-    const std::string output = m_folder.write("exists.mp3", "old contents");
-    ProcessOptions options;
-    options.stdinPipe = true;  // a terminal nobody types into
-
-    const ProcessResult overwritten = convert(apeFixture("speech-22k-mono-16bit-c1000.ape"),
-                                              "22050", "64", "1", output, true, options);
-    EXPECT_EQ(overwritten.exitCode, 0) << overwritten.out;
+TEST_F(CoderEndToEnd, LinkLeftAtTheTemporaryNameIsRemovedNotWrittenThrough) {
+    const std::string victim = m_folder.write("victim.txt", "someone's file");
+    ASSERT_EQ(::symlink(victim.c_str(), m_folder.file(".out.mp3.part").c_str()), 0);
+    const std::string output = m_folder.file("out.mp3");
+    const ProcessResult result =
+        convert(apeFixture("speech-22k-mono-16bit-c1000.ape"), "22050", "64", "1", output);
+    EXPECT_EQ(result.exitCode, 0) << result.out;
+    EXPECT_EQ(readFile(victim), "someone's file");
+    struct stat info {};
+    ASSERT_EQ(::lstat(output.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
     EXPECT_EQ(probe(output)["codec_name"], "mp3");
-
-    // Without -y ffmpeg refuses instead of asking.
-    const ProcessResult refused = convert(apeFixture("speech-22k-mono-16bit-c1000.ape"), "22050",
-                                          "64", "1", output, false, options);
-    EXPECT_NE(refused.exitCode, 0) << refused.out;
-    EXPECT_TRUE(startsWith(lastLine(refused), "coder: conversion failed: ")) << refused.out;
-    EXPECT_NE(lastLine(refused).find("already exists"), std::string::npos) << refused.out;
+    EXPECT_EQ(folderEntries(m_folder.path()), (std::vector<std::string>{"out.mp3", "victim.txt"}));
 }
 
 class CoderStopped : public CoderEndToEnd {
 protected:
-    // Starts coder on the three-minute bench file and waits for its ffmpeg child.
+    // Starts coder on the three-minute bench file onto a reserved name and waits for its
+    // ffmpeg child.
     void startLongConversion() {
+        m_folder.write("long.mp3", "");
         m_coder = std::make_unique<TestProcess>(
             kCoderPath, std::vector<std::string>{
                             "-i", benchFixture("long-180s-44k-stereo-c4000.ape"), "-y", "-vn",
@@ -224,13 +424,14 @@ protected:
         m_ffmpeg = *child;
         m_coder->pump(300ms);  // let the conversion get going
         ASSERT_FALSE(m_coder->ended()) << m_coder->outSoFar();
+        ASSERT_TRUE(fileExists(m_folder.file(".long.mp3.part"))) << "ffmpeg writes elsewhere";
     }
 
     std::unique_ptr<TestProcess> m_coder;
     pid_t m_ffmpeg = -1;
 };
 
-TEST_F(CoderStopped, SigtermEndsCoderAndItsFfmpeg) {
+TEST_F(CoderStopped, SigtermEndsCoderAndItsFfmpegAndLeavesNothing) {
     startLongConversion();
     if (HasFatalFailure()) {
         return;
@@ -243,6 +444,7 @@ TEST_F(CoderStopped, SigtermEndsCoderAndItsFfmpeg) {
     EXPECT_EQ(result.exitCode, 128 + SIGTERM) << result.out;
     EXPECT_TRUE(startsWith(lastLine(result), "coder: conversion failed: coder was stopped by "))
         << result.out;
+    EXPECT_EQ(folderEntries(m_folder.path()), std::vector<std::string>{});
 }
 
 TEST_F(CoderStopped, SigkillOfCoderStillEndsItsFfmpeg) {

@@ -6,12 +6,14 @@
 #include "TempFolder.h"
 #include "TestProcess.h"
 #include "common/ArgumentTranslation.h"
+#include "common/ExecutableLookup.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <thread>
@@ -21,8 +23,20 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Sets `last` to the stand-in's last argument, the output path.
+// Sets `last` to the stand-in's last argument, the file ffmpeg is to write.
 const char* const kFindOutput = "for last; do :; done\n";
+
+// Shell lines that write three MPEG audio frames of `frameBytes` bytes each, starting with the
+// four header bytes given as octal escapes, to "$last".
+std::string writeFrames(const std::string& header, int frameBytes) {
+    return std::string(kFindOutput) + "i=0; while [ $i -lt 3 ]; do printf '" + header +
+           "'; head -c " + std::to_string(frameBytes - 4) +
+           " /dev/zero; i=$((i+1)); done > \"$last\"\n";
+}
+
+// Frames as libmp3lame writes them for the standard command: MPEG-1 Layer III, 128 kbit/s,
+// 44100 Hz, stereo.
+const std::string kWriteMp3 = writeFrames("\\377\\373\\220\\000", 417);
 
 class CoderWithStandIn : public ::testing::Test {
 protected:
@@ -48,15 +62,20 @@ protected:
 TEST_F(CoderWithStandIn, FfmpegGetsTheTranslatedArgumentsOneByOne) {
     const std::string script = m_folder.writeScript(
         "ffmpeg", std::string("for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$ARGS\"\n") +
-                      kFindOutput + "printf ID3 > \"$last\"\n");
+                      writeFrames("\\377\\343\\104\\300", 192));  // MPEG-2.5, 12000 Hz, mono
     const std::vector<std::string> coderArgs = {
         "-i", m_folder.file("in put 月亮.ape"), "-y", "-vn", "-ar", "12050", "-ab", "10.2k", "-ac",
         "1",  m_folder.file("out file.MP3")};
     const ProcessResult result = runCoder(script, coderArgs, {{"ARGS", m_folder.file("args.txt")}});
 
+    // The output is written under a temporary name, so ffmpeg is told the format.
     std::vector<std::string> expected = ffmpegFixedArguments();
-    for (const std::string& a : coderArgs) {
-        expected.push_back(a == "12050" ? "12000" : a);
+    for (std::size_t i = 0; i + 1 < coderArgs.size(); ++i) {
+        expected.push_back(coderArgs[i] == "12050" ? "12000" : coderArgs[i]);
+    }
+    for (const std::string& a :
+         {std::string("-f"), std::string("mp3"), m_folder.file(".out file.MP3.part")}) {
+        expected.push_back(a);
     }
     EXPECT_EQ(splitLines(readFile(m_folder.file("args.txt"))), expected);
     EXPECT_EQ(result.exitCode, 0) << result.out;
@@ -85,11 +104,11 @@ TEST_F(CoderWithStandIn, ExitStatusAndLastLineFollowFfmpegAndTheOutputFile) {
         std::string lastLine;
     };
     const std::vector<Case> cases = {
-        {"writes the file", std::string(kFindOutput) + "printf ID3 > \"$last\"\n", 0, ""},
+        {"writes the file", kWriteMp3, 0, ""},
         {"writes nothing", "exit 0\n", 1, "coder: conversion failed: no output file was written"},
         {"writes an empty file", std::string(kFindOutput) + ": > \"$last\"\n", 1,
          "coder: conversion failed: the output file is empty"},
-        {"fails silently", std::string(kFindOutput) + "printf ID3 > \"$last\"\nexit 3\n", 1,
+        {"fails silently", kWriteMp3 + "exit 3\n", 1,
          "coder: conversion failed: ffmpeg exited with status 3"},
         {"fails with errors",
          "echo '[info] Conversion' >&2\necho '[foo @ 0x1f] [error] Something broke ' >&2\n"
@@ -98,17 +117,80 @@ TEST_F(CoderWithStandIn, ExitStatusAndLastLineFollowFfmpegAndTheOutputFile) {
         {"is killed", "kill -KILL $$\n", 1,
          "coder: conversion failed: ffmpeg was ended by signal 9"},
     };
+    const std::string output = m_folder.file("out.mp3");
+    const std::string temporary = m_folder.file(".out.mp3.part");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::remove(m_folder.file("out.mp3").c_str());
+        m_folder.write("out.mp3", "");  // the program's reservation of the name
         const std::string script = m_folder.writeScript("ffmpeg", c.body);
         const ProcessResult result = runCoder(script, command());
         EXPECT_EQ(result.exitCode, c.exitCode) << result.out;
+        EXPECT_FALSE(fileExists(temporary));
         if (c.exitCode == 0) {
             EXPECT_EQ(result.out.find("conversion failed"), std::string::npos) << result.out;
+            EXPECT_EQ(readFile(output).size(), 3U * 417U) << "the frames were not published";
         } else {
             EXPECT_TRUE(startsWith(lastLine(result), c.lastLine)) << result.out;
+            EXPECT_FALSE(fileExists(output)) << "the reservation outlived a failure";
         }
+    }
+}
+
+TEST_F(CoderWithStandIn, OutputThatIsNotTheAskedStreamFailsAndLeavesNothing) {
+    // Real streams of the wrong kind, written by Debian's ffmpeg behind coder's back: coder
+    // asks for 44100 Hz stereo MP3.
+    const char* path = std::getenv("PATH");
+    const std::string ffmpeg =
+        findExecutable("ffmpeg", path != nullptr ? path : "/usr/bin:/bin").value_or("ffmpeg");
+    const std::string encode = std::string(kFindOutput) + "exec '" + ffmpeg +
+                               "' -nostdin -v error -i '" +
+                               apeFixture("tone-44k-stereo-16bit-c2000.ape") + "' -y ";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {encode + "-c:a mp2 -f mp2 \"$last\"\n",
+         "the output is not an MP3 stream: it holds MPEG-1 Layer II audio"},
+        {encode + "-ar 22050 -ac 1 -f mp3 \"$last\"\n",
+         "the MP3 stream is not as asked: expected 44100 Hz, 2 channels, found 22050 Hz, "
+         "1 channel"},
+        {encode + "-ac 1 -f mp3 \"$last\"\n",
+         "the MP3 stream is not as asked: expected 2 channels, found 1 channel"},
+        {std::string(kFindOutput) + "printf 'ID3 is not enough\\n' > \"$last\"\n",
+         "the output is not an MP3 stream: no MPEG audio frame found"},
+    };
+    for (const auto& [body, reason] : cases) {
+        SCOPED_TRACE(reason);
+        m_folder.write("out.mp3", "");
+        const ProcessResult result = runCoder(m_folder.writeScript("ffmpeg", body), command());
+        EXPECT_EQ(result.exitCode, 1) << result.out;
+        EXPECT_EQ(lastLine(result), "coder: conversion failed: " + reason) << result.out;
+        EXPECT_FALSE(fileExists(m_folder.file(".out.mp3.part")));
+        EXPECT_FALSE(fileExists(m_folder.file("out.mp3")));
+    }
+}
+
+TEST_F(CoderWithStandIn, OutputShorterThanTheInputFailsUnlessItsLengthWasAGuess) {
+    // ffmpeg exits 0 after 87 s of a 180-second input.
+    const std::string run =
+        "echo '[info]   Duration: 00:03:00.00, start: 0.000000, bitrate: 396 kb/s' >&2\n"
+        "printf 'out_time_us=86936531\\nprogress=end\\n'\n" +
+        kWriteMp3;
+    const std::string guess =
+        "echo '[mp3 @ 0x5f] [warning] Estimating duration from bitrate, this may be "
+        "inaccurate' >&2\n";
+    for (bool guessed : {false, true}) {
+        SCOPED_TRACE(guessed ? "guessed" : "exact");
+        m_folder.write("out.mp3", "");
+        const std::string script = m_folder.writeScript("ffmpeg", (guessed ? guess : "") + run);
+        const ProcessResult result = runCoder(script, command());
+        if (guessed) {
+            EXPECT_EQ(result.exitCode, 0) << result.out;
+            EXPECT_EQ(readFile(m_folder.file("out.mp3")).size(), 3U * 417U);
+        } else {
+            EXPECT_EQ(result.exitCode, 1) << result.out;
+            EXPECT_EQ(lastLine(result),
+                      "coder: conversion failed: input ends early: 86.94 s of 180.00 s");
+            EXPECT_FALSE(fileExists(m_folder.file("out.mp3")));
+        }
+        EXPECT_FALSE(fileExists(m_folder.file(".out.mp3.part")));
     }
 }
 
@@ -162,7 +244,7 @@ TEST_F(CoderWithStandIn, HeartbeatKeepsTimeLinesComingWhileFfmpegIsQuiet) {
                               "printf 'out_time_us=2500000\\nspeed=2x\\nprogress=continue\\n'\n"
                               "sleep 1.6\n"
                               "printf 'out_time_us=3000000\\nspeed=2.1x\\nprogress=end\\n'\n") +
-                      kFindOutput + "printf ID3 > \"$last\"\n");
+                      kWriteMp3);
     const ProcessResult result = runCoder(script, command());
     EXPECT_EQ(result.exitCode, 0) << result.out;
     // Nothing but time lines: the first ones before any time is known, then repeats.
@@ -207,7 +289,8 @@ TEST_F(CoderWithStandIn, StopSignalsArePassedOnAndGiveShellStyleStatus) {
         body +=
             std::string("trap 'echo ") + name + " > \"$MARK\"; kill $pid; exit 5' " + name + "\n";
     }
-    body += "sleep 30 & pid=$!\n: > \"$READY\"\nwait $pid\n";
+    // It writes part of its output first, as ffmpeg has by the time it is stopped.
+    body += kWriteMp3 + "sleep 30 & pid=$!\n: > \"$READY\"\nwait $pid\n";
     const std::string script = m_folder.writeScript("ffmpeg", body);
 
     const std::vector<std::pair<int, std::string>> signals = {
@@ -216,6 +299,7 @@ TEST_F(CoderWithStandIn, StopSignalsArePassedOnAndGiveShellStyleStatus) {
         SCOPED_TRACE(name);
         std::remove(m_folder.file("ready").c_str());
         std::remove(m_folder.file("mark").c_str());
+        m_folder.write("out.mp3", "");  // the program's reservation of the name
         ProcessOptions options;
         options.environment = {{"VORDANA_FFMPEG", script},
                                {"MARK", m_folder.file("mark")},
@@ -235,6 +319,8 @@ TEST_F(CoderWithStandIn, StopSignalsArePassedOnAndGiveShellStyleStatus) {
                                "signal " +
                                    std::to_string(signal)))
             << result.out;
+        EXPECT_FALSE(fileExists(m_folder.file(".out.mp3.part"))) << "partial output left";
+        EXPECT_FALSE(fileExists(m_folder.file("out.mp3"))) << "reservation left";
     }
 }
 

@@ -1,0 +1,99 @@
+#include "Conversion.h"
+
+#include "ConversionOutcome.h"
+#include "InputCut.h"
+#include "OutputCheck.h"
+#include "OutputPublishing.h"
+#include "SignalForwarder.h"
+
+#include <cstring>
+
+namespace {
+
+// The reason the finished temporary file does not count, or nullopt when it does.
+std::optional<std::string> verify(const ArgumentTranslation& translation, const FfmpegRun& run) {
+    // ffmpeg exits 0 when an input ends early at a frame boundary (a cut-off .ape, say), even
+    // with -xerror: the decoder never sees a broken frame. The banner still announces the
+    // whole length, so compare that with where the output got to.
+    if (run.inputSeconds) {
+        if (const std::optional<double> expected =
+                expectedSeconds(*run.inputSeconds, translation.cut)) {
+            if (std::optional<std::string> reason =
+                    lengthShortfall(*expected, run.reachedSeconds.value_or(0.0))) {
+                return reason;
+            }
+        }
+    }
+    const OutputCheckResult check =
+        checkOutputFile(translation.temporaryPath, translation.muxer, translation.expected);
+    if (!check.good()) {
+        return check.reason;
+    }
+    return std::nullopt;
+}
+
+int fail(FfmpegSession& session, const ArgumentTranslation& translation, int exitCode,
+         const std::string& reason) {
+    discardOutputs(translation.temporaryPath, translation.outputPath);
+    session.note("conversion failed: " + reason);
+    return exitCode;
+}
+
+int stopped(FfmpegSession& session, const ArgumentTranslation& translation, int signal) {
+    const ConversionOutcome outcome =
+        decideOutcome(0, signal, OutputFileState::Missing, std::nullopt);
+    return fail(session, translation, outcome.exitCode, outcome.reason);
+}
+
+}  // namespace
+
+int runConversion(FfmpegSession& session, const ArgumentTranslation& translation,
+                  const std::optional<std::string>& ffmpeg, const std::string& ffmpegName) {
+    // From here until the file is published a stop signal is caught (and passed on to ffmpeg),
+    // so coder always gets to clean up.
+    SignalForwarder signals;
+
+    if (translation.problem) {
+        return fail(session, translation, kExitFailed, *translation.problem);
+    }
+    if (!ffmpeg) {
+        return fail(session, translation, kExitCannotStart,
+                    "cannot start ffmpeg: \"" + ffmpegName +
+                        "\" was not found (is the ffmpeg package installed?)");
+    }
+    const FileStepResult cleared = removeStaleTemporary(translation.temporaryPath);
+    if (!cleared.ok) {
+        return fail(session, translation, kExitFailed, cleared.reason);
+    }
+    if (signals.stopSignal() != 0) {
+        return stopped(session, translation, signals.stopSignal());
+    }
+
+    session.setInputCut(translation.cut);
+    const FfmpegRun run = session.run(*ffmpeg, translation.ffmpegArguments, signals);
+    if (run.startError != 0) {
+        return fail(session, translation, kExitCannotStart,
+                    "cannot start ffmpeg (" + *ffmpeg + "): " + std::strerror(run.startError));
+    }
+
+    const ConversionOutcome outcome =
+        decideOutcome(run.waitStatus, signals.stopSignal(),
+                      outputFileState(translation.temporaryPath), run.firstError);
+    if (outcome.exitCode != 0) {
+        return fail(session, translation, outcome.exitCode, outcome.reason);
+    }
+    if (const std::optional<std::string> reason = verify(translation, run)) {
+        return fail(session, translation, kExitFailed, *reason);
+    }
+    // A stop that came while the output was checked still counts; once the file is published
+    // the conversion is complete and a late stop changes nothing.
+    if (signals.stopSignal() != 0) {
+        return stopped(session, translation, signals.stopSignal());
+    }
+    const PublishResult published =
+        publishOutput(translation.temporaryPath, translation.outputPath);
+    if (!published.published()) {
+        return fail(session, translation, kExitFailed, published.reason);
+    }
+    return 0;
+}

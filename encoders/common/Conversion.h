@@ -1,0 +1,16 @@
+#pragma once
+
+#include "ArgumentTranslation.h"
+#include "FfmpegSession.h"
+
+#include <optional>
+#include <string>
+
+// One conversion from start to end: clear the temporary file, run ffmpeg on it, check what it
+// wrote, and publish it under the output name; on failure or a stop, leave nothing under
+// either name. Returns coder's exit status: 0 only for a published, checked file; 128 + signal
+// when told to stop; otherwise non-zero after printing "coder: conversion failed: <reason>" as
+// the last line.
+//  ffmpeg       the ffmpeg to run (nullopt: none was found; `ffmpegName` is what was asked for)
+int runConversion(FfmpegSession& session, const ArgumentTranslation& translation,
+                  const std::optional<std::string>& ffmpeg, const std::string& ffmpegName);
