@@ -1,15 +1,18 @@
 // Command dispatch of the main window: every menu item, tool button and command word ends in
 // exactly one operation.
-#include "options/OptionsFile.h"
-#include "frmOptions.h"
-#include "platform/Prompts.h"
 #include "Artwork.h"
 #include "HelpAbout.h"
 #include "WindowChrome.h"
 #include "frmMain.h"
 #include "frmMenu.h"
+#include "frmOptions.h"
 #include "frmSuggest.h"
+#include "options/OptionsFile.h"
+#include "platform/Prompts.h"
 
+#include <array>
+
+#include <QAbstractButton>
 #include <QDialog>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -20,6 +23,15 @@
 #include <QTreeWidget>
 
 namespace {
+
+// A click of a button or hot-spot triggers its command.
+void triggerOnClick(QObject* source, QAction* command) {
+    if (auto* button = qobject_cast<QAbstractButton*>(source)) {
+        QObject::connect(button, &QAbstractButton::clicked, command, &QAction::trigger);
+    } else if (auto* spot = qobject_cast<HotSpot*>(source)) {
+        QObject::connect(spot, &HotSpot::clicked, command, &QAction::trigger);
+    }
+}
 
 // The small windows' chrome: their action and back buttons light up, the exit button too, and
 // they drag by their background.
@@ -37,15 +49,35 @@ void attachChrome(QDialog* window, HotSpot* action, const QString& caption, HotS
 }  // namespace
 
 void frmMain::connectCommands() {
-    connect(Command3, &QPushButton::clicked, this, &frmMain::Command3_Click);
-    connect(imgStart, &HotSpot::clicked, this, &frmMain::imgStart_Click);
-    connect(imgConvert, &HotSpot::clicked, this, &frmMain::imgConvert_Click);
-    connect(imgAdd, &HotSpot::clicked, this, &frmMain::AddFileByDialog);
-    connect(imgRemove, &HotSpot::clicked, this, &frmMain::RemoveSelectedRow);
-    connect(imgExit, &HotSpot::clicked, this, &frmMain::imgExit_Click);
-    connect(imgHelp, &HotSpot::clicked, this, &frmMain::imgHelp_Click);
-    connect(imgBrowse, &HotSpot::clicked, this, &frmMain::imgBrowse_Click);
-    connect(cmdBrowse, &QPushButton::clicked, this, &frmMain::cmdBrowse_Click);
+    // Each command's one operation.
+    MainCommands& c = m_commands;
+    connect(&c.addFile, &QAction::triggered, this, &frmMain::AddFileByDialog);
+    connect(&c.addFolder, &QAction::triggered, this, &frmMain::AddFolderByDialog);
+    connect(&c.exit, &QAction::triggered, this, &frmMain::imgExit_Click);
+    connect(&c.removeSelected, &QAction::triggered, this, &frmMain::RemoveSelectedRow);
+    connect(&c.clearList, &QAction::triggered, this, &frmMain::ClearList);
+    connect(&c.options, &QAction::triggered, this, &frmMain::showOptionsWindow);
+    connect(&c.about, &QAction::triggered, this, [] { showAbout(); });
+    connect(&c.removeMenu, &QAction::triggered, this,
+            [this] { Prompts::current().popupMenu(&menus().menuRemove); });
+    connect(&c.help, &QAction::triggered, this, &frmMain::imgHelp_Click);
+    connect(&c.notice, &QAction::triggered, this, [] {
+        Prompts::current().message(noticeText(), Prompts::applicationTitle(), Prompts::Icon::None);
+    });
+    connect(&c.start, &QAction::triggered, this, &frmMain::imgStart_Click);
+    connect(&c.browse, &QAction::triggered, this, &frmMain::imgBrowse_Click);
+
+    // The buttons and hot-spots that reach them.
+    for (QObject* button : {static_cast<QObject*>(Command3), static_cast<QObject*>(imgStart),
+                            static_cast<QObject*>(imgConvert)}) {
+        triggerOnClick(button, &c.start);
+    }
+    triggerOnClick(imgAdd, &c.addFile);
+    triggerOnClick(imgRemove, &c.removeSelected);
+    triggerOnClick(imgExit, &c.exit);
+    triggerOnClick(imgHelp, &c.help);
+    triggerOnClick(imgBrowse, &c.browse);
+    triggerOnClick(cmdBrowse, &c.browse);
     connect(picDrag, &HotSpot::clicked, this, &frmMain::AddFileByDropZone);
     connect(lblWeb, &HotSpot::clicked, this, [] { openWebSite(); });
     connect(lblFeed, &HotSpot::clicked, this, &frmMain::showFeedbackWindow);
@@ -88,22 +120,22 @@ void frmMain::txtAction_Change() {
     // Each word is tested against the field as it is at that moment: an action may change it.
     const auto is = [this](const char* word) { return txtAction->text() == QLatin1String(word); };
     if (is("RemoveSelected")) {
-        RemoveSelectedRow();
+        m_commands.removeSelected.trigger();
     }
     if (is("A")) {
-        Prompts::current().message(noticeText(), Prompts::applicationTitle(), Prompts::Icon::None);
+        m_commands.notice.trigger();
     }
     if (is("AddaFile")) {
-        AddFileByDialog();
+        m_commands.addFile.trigger();
     }
     if (is("menuAddaFolder")) {
         imgToolbar_Click(6);
     }
     if (is("menuExit")) {
-        imgExit_Click();
+        m_commands.exit.trigger();
     }
     if (is("menuHelp")) {
-        imgHelp_Click();
+        m_commands.help.trigger();
     }
     if (is("menuOption")) {
         imgToolbar_Click(2);
@@ -113,49 +145,21 @@ void frmMain::txtAction_Change() {
 }
 
 void frmMain::imgToolbar_Click(int Index) {
-    switch (Index) {
-        case 0:
-            AddFileByDialog();
-            break;
-        case 1:
-            Prompts::current().popupMenu(&menus().menuRemove);
-            break;
-        case 2:
-            showOptionsWindow();
-            break;
-        case 3:
-            imgHelp_Click();
-            break;
-        case 4:
-            imgExit_Click();
-            break;
-        case 6:
-            AddFolderByDialog();
-            break;
-        default:
-            break;
+    const std::array<QAction*, 7> actions = {&m_commands.addFile,  &m_commands.removeMenu,
+                                             &m_commands.options,  &m_commands.help,
+                                             &m_commands.exit,     nullptr,
+                                             &m_commands.addFolder};
+    if (Index >= 0 && Index < static_cast<int>(actions.size()) &&
+        actions[static_cast<size_t>(Index)]) {
+        actions[static_cast<size_t>(Index)]->trigger();
     }
 }
 
 void frmMain::CmdToolsBar_Click(int Index) {
-    switch (Index) {
-        case 0:
-            imgToolbar_Click(0);
-            break;
-        case 1:
-            imgToolbar_Click(6);
-            break;
-        case 2:
-            imgToolbar_Click(1);
-            break;
-        case 4:
-            imgToolbar_Click(2);
-            break;
-        case 5:
-            imgToolbar_Click(4);
-            break;
-        default:
-            break;  // 3, 6, 7 have no button; anything else is not an index at all
+    // Buttons 0, 1, 2, 4 and 5 exist; each stands for a toolbar action number.
+    static constexpr int kToolbarAction[8] = {0, 6, 1, -1, 2, 4, -1, -1};
+    if (Index >= 0 && Index < 8 && kToolbarAction[Index] >= 0) {
+        imgToolbar_Click(kToolbarAction[Index]);
     }
 }
 

@@ -1,17 +1,17 @@
 #include "frmMain.h"
 
-#include "conversion/FormatPresets.h"
-#include "filelist/FileList.h"
-#include "platform/SingleInstance.h"
-#include "options/OptionsFile.h"
-#include "platform/Prompts.h"
 #include "Artwork.h"
 #include "CCommonDialogs.h"
 #include "HelpAbout.h"
 #include "MainWindowLayout.h"
 #include "WindowChrome.h"
+#include "conversion/FormatPresets.h"
+#include "filelist/FileList.h"
 #include "frmMenu.h"
 #include "frmSuggest.h"
+#include "options/OptionsFile.h"
+#include "platform/Prompts.h"
+#include "platform/SingleInstance.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -52,7 +52,7 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text) {
 }  // namespace
 
 frmMain::frmMain(const QString& programFolder, QWidget* parent)
-    : QMainWindow(parent), m_session(programFolder), lstFile(m_session.queue()) {
+    : QMainWindow(parent), m_session(programFolder), lstFile(m_session.queue()), m_commands(this) {
     // The window stays alive while a long chunk of encoder output is parsed.
     run().setProgressYield([] { QCoreApplication::processEvents(); });
 
@@ -162,20 +162,24 @@ void frmMain::buildLayout() {
     lblText->setAlignment(Qt::AlignCenter);
     lblText->setGeometry(0, 0, picText->width(), picText->height());
 
-    place(label(client, QStringLiteral("Label1"), QStringLiteral("输出格式：")), 7290, 1290, 900, 210);
-    place(label(client, QStringLiteral("Label9"), QStringLiteral("MP3 - 音乐声音格式")), 7320, 1680, 2865,
-          375);
-    place(label(client, QStringLiteral("Label5"), QStringLiteral("声音频率：")), 7290, 2130, 900, 210);
+    place(label(client, QStringLiteral("Label1"), QStringLiteral("输出格式：")), 7290, 1290, 900,
+          210);
+    place(label(client, QStringLiteral("Label9"), QStringLiteral("MP3 - 音乐声音格式")), 7320, 1680,
+          2865, 375);
+    place(label(client, QStringLiteral("Label5"), QStringLiteral("声音频率：")), 7290, 2130, 900,
+          210);
     cmbR = comboBox(client, sampleRateItems(), true);
     place(cmbR, 7290, 2415, 2835, 330);
-    place(label(client, QStringLiteral("Label6"), QStringLiteral("声音比特率：")), 7290, 2910, 1080, 210);
+    place(label(client, QStringLiteral("Label6"), QStringLiteral("声音比特率：")), 7290, 2910, 1080,
+          210);
     cmbBR = comboBox(client, bitRateItems(), true);
     place(cmbBR, 7290, 3225, 2835, 330);
     place(label(client, QStringLiteral("Label7"), QStringLiteral("声道：")), 7290, 3750, 540, 210);
     // The channel count comes from the selected entry: typed text would mean nothing.
     cmbChannel = comboBox(client, channelItems(), false);
     place(cmbChannel, 7290, 4065, 2835, 330);
-    place(label(client, QStringLiteral("Label8"), QStringLiteral("输出路径：")), 7290, 4620, 900, 210);
+    place(label(client, QStringLiteral("Label8"), QStringLiteral("输出路径：")), 7290, 4620, 900,
+          210);
     txtPath = new QLineEdit(client);
     txtPath->setObjectName(QStringLiteral("txtPath"));
     txtPath->setToolTip(QStringLiteral("Select a Folder to Output"));
@@ -281,34 +285,17 @@ void frmMain::buildLayout() {
 
 void frmMain::buildMenus() {
     QMenu* menuFile = menuBar()->addMenu(QStringLiteral("文件"));
-    QAction* menuAdd = menuFile->addAction(QStringLiteral("添加文件"));
-    menuAdd->setObjectName(QStringLiteral("menuAdd"));
-    QAction* menuAddFolder = menuFile->addAction(QStringLiteral("添加文件夹"));
-    menuAddFolder->setObjectName(QStringLiteral("menuAddFolder"));
+    menuFile->addAction(&m_commands.addFile);
+    menuFile->addAction(&m_commands.addFolder);
     menuFile->addSeparator();
-    QAction* menuExit = menuFile->addAction(QStringLiteral("退出程序"));
-    menuExit->setObjectName(QStringLiteral("menuExit"));
-    connect(menuAdd, &QAction::triggered, this, [this] { CmdToolsBar_Click(0); });
-    connect(menuAddFolder, &QAction::triggered, this, [this] { CmdToolsBar_Click(1); });
-    connect(menuExit, &QAction::triggered, this, [this] { CmdToolsBar_Click(5); });
-
+    menuFile->addAction(&m_commands.exit);
     QMenu* menuOperate = menuBar()->addMenu(QStringLiteral("文件操作"));
-    QAction* menuDelete = menuOperate->addAction(QStringLiteral("移除选中文件"));
-    menuDelete->setObjectName(QStringLiteral("menuDelete"));
-    connect(menuDelete, &QAction::triggered, this,
-            [this] { txtAction->setText(QStringLiteral("RemoveSelected")); });
-    QAction* menuClear = menuOperate->addAction(QStringLiteral("移除全部"));
-    menuClear->setObjectName(QStringLiteral("menuClear"));
-    connect(menuClear, &QAction::triggered, this, &frmMain::ClearList);
-
+    menuOperate->addAction(&m_commands.removeSelected);
+    menuOperate->addAction(&m_commands.clearList);
     QMenu* menuR = menuBar()->addMenu(QStringLiteral("提示设置"));
-    QAction* menuReminder = menuR->addAction(QStringLiteral("提示设置"));
-    menuReminder->setObjectName(QStringLiteral("menuReminder"));
-    connect(menuReminder, &QAction::triggered, this, [this] { CmdToolsBar_Click(4); });
+    menuR->addAction(&m_commands.options);
     QMenu* menuA = menuBar()->addMenu(QStringLiteral("关于"));
-    QAction* menuAbout = menuA->addAction(QStringLiteral("关于"));
-    menuAbout->setObjectName(QStringLiteral("menuAbout"));
-    connect(menuAbout, &QAction::triggered, this, [] { showAbout(); });
+    menuA->addAction(&m_commands.about);
 }
 
 void frmMain::bindSettings() {
@@ -537,9 +524,10 @@ void frmMain::applyChrome() {
         }
     }
     chrome->addToolbarGroup(group, lit);
-    chrome->addHotSpot(imgConvert,
-                       Artwork::convertButton(QStringLiteral("立刻开始转换！"), imgConvert->size(), true),
-                       PressLook::RemovePicture);
+    chrome->addHotSpot(
+        imgConvert,
+        Artwork::convertButton(QStringLiteral("立刻开始转换！"), imgConvert->size(), true),
+        PressLook::RemovePicture);
     chrome->setBoldOnHover(lblFeed);
     WindowChrome::setHandPointer(lblFeed);
     WindowChrome::setHandPointer(lblWeb);

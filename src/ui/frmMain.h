@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HotSpot.h"
+#include "MainCommands.h"
 #include "conversion/ConversionRun.h"
 #include "filelist/FileQueue.h"
 #include "session/Session.h"
@@ -88,6 +89,7 @@ public:
     void showOptionsWindow();
     void showFeedbackWindow();
     frmMenu& menus();
+    MainCommands& commands() { return m_commands; }
     WindowChrome* chrome() const { return m_chrome; }
 
     // Display scaling for a display of x, y twips per pixel (15 = 96 dpi, nothing changes).
@@ -156,6 +158,7 @@ private:
     int selectedIndex(const QComboBox* box) const;
 
     std::unique_ptr<SingleInstance> m_instance;
+    MainCommands m_commands;
     double m_pbValue = 0.0;
     bool m_unloaded = false;
     std::unique_ptr<frmMenu> m_menus;

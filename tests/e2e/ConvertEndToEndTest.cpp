@@ -4,10 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/types.h>
+#include <unistd.h>
+#include <csignal>
 
 namespace {
 
@@ -198,4 +205,52 @@ TEST(ConvertEndToEndTest, MissingEncoderIsReportedWithoutHanging) {
 TEST(ConvertEndToEndTest, BadUsageExitsWithTwo) {
     EXPECT_EQ(convert({}).exitCode, 2);
     EXPECT_EQ(convert({"--channels", "5", "x.ape"}).exitCode, 2);
+}
+
+TEST(ConvertEndToEndTest, CtrlCCancelsTheBatchLeavingNoEncoderAndNoPartialFile) {
+    // Ctrl-C at a terminal signals the whole foreground process group.
+    QTemporaryDir out;
+    QProcess run;
+    run.setChildProcessModifier([] { ::setpgid(0, 0); });
+    run.setStandardInputFile(QProcess::nullDevice());
+    run.start(vordana(), {"--convert", "--output", out.path(),
+                          TestPaths::benchInput("long-180s-44k-stereo-c4000.ape"),
+                          TestPaths::fixture("tone.wav")});
+    ASSERT_TRUE(run.waitForStarted());
+    // Well into the first file: its encoder is at work and has written part of it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return run.readAllStandardOutput().contains("%"); }, 20000));
+    QTest::qWait(300);
+    ::kill(-static_cast<pid_t>(run.processId()), SIGINT);
+    ASSERT_TRUE(run.waitForFinished(10000)) << "the batch did not stop";
+    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run.exitCode(), 130);
+    const QString report = QString::fromUtf8(run.readAllStandardOutput());
+    EXPECT_TRUE(report.contains("converted 0, failed 2")) << report.toStdString();
+    EXPECT_TRUE(report.contains(TestPaths::fixture("tone.wav"))) << "files not converted are named";
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return processesMentioning(out.path()).isEmpty(); }, 5000))
+        << "an encoder outlived the batch";
+    const QStringList left = QDir(out.path()).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_TRUE(left.isEmpty()) << left.join(", ").toStdString();
+}
+
+TEST(ConvertEndToEndTest, AStrangersProcessNamedCoderDoesNotHoldTheRun) {
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(QFile::copy("/bin/sleep", elsewhere.path() + "/coder"));
+    QFile::setPermissions(elsewhere.path() + "/coder", QFile::ReadOwner | QFile::ExeOwner);
+    QProcess stranger;
+    stranger.start(elsewhere.path() + "/coder", {"60"});
+    ASSERT_TRUE(stranger.waitForStarted());
+
+    QTemporaryDir out;
+    QElapsedTimer clock;
+    clock.start();
+    const ProcessResult run =
+        convert({"--output", out.path(), TestPaths::fixture("my song.live.2010.ape")});
+    const qint64 elapsed = clock.elapsed();
+    stranger.kill();
+    stranger.waitForFinished();
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+    EXPECT_LT(elapsed, 15000) << "the run waited for a process that is not its own";
+    EXPECT_FALSE(outputFor(out.path(), "my song").isEmpty());
 }

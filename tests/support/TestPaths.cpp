@@ -1,5 +1,7 @@
 #include "support/TestPaths.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -114,4 +116,21 @@ ProcessResult runProgram(const QString& program, const QStringList& arguments, i
     }
     result.err = QString::fromUtf8(process.readAllStandardError());
     return result;
+}
+
+QList<int> processesMentioning(const QString& text) {
+    QList<int> found;
+    const QByteArray wanted = text.toUtf8();
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        const int pid = entry.toInt(&number);
+        if (!number || pid == static_cast<int>(QCoreApplication::applicationPid())) {
+            continue;
+        }
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(wanted)) {
+            found << pid;
+        }
+    }
+    return found;
 }

@@ -32,6 +32,10 @@ struct MediaInfo {
 
 MediaInfo probeMedia(const QString& path);
 
+// Live processes whose command line mentions `text` (an encoder working on a folder of the
+// test's, say).
+QList<int> processesMentioning(const QString& text);
+
 struct ProcessResult {
     int exitCode = -1;
     QString out;

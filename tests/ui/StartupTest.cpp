@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include "platform/PrivateTempFolder.h"
+#include "platform/SingleInstance.h"
+
+#include <QElapsedTimer>
 
 namespace {
 
@@ -123,6 +128,25 @@ TEST_F(StartupTest, ClosingDeletesTheTemporaryFiles) {
     EXPECT_TRUE(QFile::exists(folder() + "/setup.ini"));
 }
 
+TEST_F(StartupTest, ClosingNeverDeletesThroughAPlantedLink) {
+    // Another user could make the usual private folder a link to a folder of ours.
+    QTemporaryDir runtime;
+    QTemporaryDir victim;
+    ASSERT_TRUE(QFile::link(victim.path(), runtime.path() + "/vordana"));
+    for (const char* name : {"/tmpfile.wav", "/tmpfile1.mp3"}) {
+        QFile file(victim.path() + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    frmMain& w = window();
+    w.imgExit_Click();
+    qputenv("XDG_RUNTIME_DIR", saved);
+    EXPECT_TRUE(QFile::exists(victim.path() + "/tmpfile.wav"));
+    EXPECT_TRUE(QFile::exists(victim.path() + "/tmpfile1.mp3"));
+    EXPECT_TRUE(QFileInfo(runtime.path() + "/vordana").isSymLink()) << "the link is left alone";
+}
+
 TEST_F(StartupTest, SecondInstanceEndsAtOnce) {
     const QString program = TestPaths::programFolder() + "/vordana";
     QProcess first;
@@ -134,12 +158,53 @@ TEST_F(StartupTest, SecondInstanceEndsAtOnce) {
     QTest::qWait(3000);  // let it start and take the instance lock, even on a busy machine
     ASSERT_EQ(first.state(), QProcess::Running);
 
-    QProcess second;
-    second.setProcessEnvironment(environment);
-    second.start(program, {});
-    EXPECT_TRUE(second.waitForFinished(10000)) << "the second instance did not end";
-    EXPECT_EQ(second.exitCode(), 0);
+    // Whatever its environment says about the runtime folder, a second copy finds the first.
+    QTemporaryDir otherRuntime;
+    for (const QString& runtime : {QString(), otherRuntime.path()}) {
+        QProcess second;
+        QProcessEnvironment secondEnvironment = environment;
+        if (!runtime.isEmpty()) {
+            secondEnvironment.insert("XDG_RUNTIME_DIR", runtime);
+        }
+        second.setProcessEnvironment(secondEnvironment);
+        second.start(program, {});
+        EXPECT_TRUE(second.waitForFinished(10000)) << "the second instance did not end";
+        EXPECT_EQ(second.exitCode(), 0);
+    }
     EXPECT_EQ(first.state(), QProcess::Running) << "the first instance is unaffected";
     first.kill();
     first.waitForFinished();
+}
+
+TEST_F(StartupTest, ExitDuringAConversionEndsTheProgramAtOnceAndTheFileCompletesOnItsOwn) {
+    useEncoder("coder");
+    const QString out = folder() + "/out";
+    QProcess driver;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    driver.setProcessEnvironment(environment);
+    driver.start(TestPaths::helper("window_driver"),
+                 {folder(), out, "1500", TestPaths::benchInput("long-180s-44k-stereo-c4000.ape"),
+                  TestPaths::fixture("tone.wav")});
+    ASSERT_TRUE(driver.waitForStarted());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return driver.readAllStandardOutput().contains("exit"); }, 30000));
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(driver.waitForFinished(5000));
+    EXPECT_LT(clock.elapsed(), 1000) << "the program lived on after its exit";
+    EXPECT_EQ(driver.exitCode(), 0);
+
+    // The next start finds the instance lock free at once.
+    SingleInstance next(folder());
+    EXPECT_TRUE(next.isFirst());
+
+    // The encoder of the current file goes on and publishes a complete file; no further file
+    // was started.
+    ASSERT_FALSE(processesMentioning(out).isEmpty()) << "the current file's encoder was stopped";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return processesMentioning(out).isEmpty(); }, 60000));
+    const QStringList left = QDir(out).entryList(QDir::Files | QDir::Hidden);
+    ASSERT_EQ(left.size(), 1) << left.join(", ").toStdString();
+    EXPECT_TRUE(left[0].startsWith("long-180s-44k-stereo-c4000_")) << left[0].toStdString();
+    EXPECT_NEAR(probeMedia(out + "/" + left[0]).decodedDuration, 180.0, 0.1);
 }

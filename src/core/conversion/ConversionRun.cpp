@@ -30,11 +30,11 @@ std::optional<QString> inputProblem(const QString& path) {
     if (S_ISREG(st.st_mode)) {
         return std::nullopt;
     }
-    const char* kind = S_ISDIR(st.st_mode)    ? "a folder"
-                       : S_ISFIFO(st.st_mode) ? "a named pipe (FIFO)"
-                       : S_ISSOCK(st.st_mode) ? "a socket"
+    const char* kind = S_ISDIR(st.st_mode)                          ? "a folder"
+                       : S_ISFIFO(st.st_mode)                       ? "a named pipe (FIFO)"
+                       : S_ISSOCK(st.st_mode)                       ? "a socket"
                        : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device"
-                                                                     : "not a plain file";
+                                                                    : "not a plain file";
     return QStringLiteral("not a regular file: %1").arg(QLatin1String(kind));
 }
 
@@ -188,7 +188,12 @@ void ConversionRun::RunQueue() {
     m_results.clear();
 
     QDir().mkpath(m_settings.outputFolder);
-    PrivateTempFolder::ensure();
+    // Intermediate files go where the private folder really is (a fresh one when the usual
+    // place turned out unsafe).
+    const QString temporary = PrivateTempFolder::ensure();
+    if (!temporary.isEmpty()) {
+        m_platform.temporaryFolder = temporary;
+    }
     fillLanes();
     finishIfIdle();
 }

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace PrivateTempFolder {
@@ -17,6 +19,12 @@ bool fail(QString* error, const QString& text) {
         *error = text;
     }
     return false;
+}
+
+// The folder made when the usual place is unsafe; made once per process.
+QString& freshFolder() {
+    static QString folder;
+    return folder;
 }
 
 }  // namespace
@@ -44,6 +52,9 @@ bool ensureAt(const QString& folder, QString* error) {
     if (::lstat(native.constData(), &st) != 0) {
         return fail(error, QStringLiteral("cannot inspect %1").arg(folder));
     }
+    if (S_ISLNK(st.st_mode)) {
+        return fail(error, QStringLiteral("%1 is a symbolic link").arg(folder));
+    }
     if (!S_ISDIR(st.st_mode)) {
         return fail(error, QStringLiteral("%1 is not a folder").arg(folder));
     }
@@ -57,8 +68,25 @@ bool ensureAt(const QString& folder, QString* error) {
 }
 
 QString ensure(QString* error) {
-    const QString folder = path();
-    return ensureAt(folder, error) ? folder : QString();
+    const QString usual = path();
+    QString reason;
+    if (ensureAt(usual, &reason)) {
+        return usual;
+    }
+    QString& fresh = freshFolder();
+    if (!fresh.isEmpty() && ensureAt(fresh)) {
+        return fresh;
+    }
+    QByteArray pattern =
+        QFile::encodeName(QStringLiteral("/tmp/vordana-%1-XXXXXX").arg(::getuid()));
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        fail(error, reason + QStringLiteral("; no private folder can be made instead"));
+        return QString();
+    }
+    fresh = QFile::decodeName(pattern);
+    std::fprintf(stderr, "vordana: the temporary folder is not safe (%s); using %s instead\n",
+                 reason.toLocal8Bit().constData(), pattern.constData());
+    return fresh;
 }
 
 }  // namespace PrivateTempFolder

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -53,4 +54,34 @@ TEST(PrivateTempFolderTest, DefaultLocationIsPerUser) {
         << path.toStdString();
     EXPECT_FALSE(PrivateTempFolder::ensure().isEmpty());
     EXPECT_EQ(modeOf(path), 0700u);
+}
+
+TEST(PrivateTempFolderTest, UnsafeUsualPlaceGivesAFreshPrivateFolderAndIsNeverUsed) {
+    QTemporaryDir runtime;
+    QTemporaryDir target;
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    const QString usual = PrivateTempFolder::path();
+    ASSERT_EQ(usual, runtime.path() + "/vordana");
+
+    // A link planted under our name, and (as root) a folder that belongs to someone else.
+    ASSERT_TRUE(QFile::link(target.path(), usual));
+    const QString fresh = PrivateTempFolder::ensure();
+    EXPECT_FALSE(fresh.isEmpty());
+    EXPECT_NE(fresh, usual);
+    EXPECT_EQ(modeOf(fresh), 0700u);
+    EXPECT_TRUE(QDir(target.path()).isEmpty()) << "nothing is made through the link";
+    EXPECT_EQ(PrivateTempFolder::ensure(), fresh) << "one fresh folder per process";
+
+    if (::getuid() == 0) {
+        QFile::remove(usual);
+        ASSERT_TRUE(QDir().mkdir(usual));
+        ASSERT_EQ(::chown(QFile::encodeName(usual).constData(), 65534, 65534), 0);
+        QString error;
+        EXPECT_FALSE(PrivateTempFolder::ensureAt(usual, &error));
+        EXPECT_TRUE(error.contains("another user")) << error.toStdString();
+        EXPECT_EQ(PrivateTempFolder::ensure(), fresh);
+    }
+    qputenv("XDG_RUNTIME_DIR", saved);
+    QDir(fresh).removeRecursively();
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -27,4 +28,19 @@ TEST(SingleInstanceTest, OnlyTheFirstCopyOfAProgramIsFirst) {
     first.reset();
     SingleInstance afterwards(program);
     EXPECT_TRUE(afterwards.isFirst());
+}
+
+TEST(SingleInstanceTest, TheLockDoesNotMoveWithTheRuntimeFolder) {
+    QTemporaryDir folder;
+    QTemporaryDir runtimeA;
+    QTemporaryDir runtimeB;
+    const QString program = folder.path() + QStringLiteral("/vordana");
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeA.path()));
+    SingleInstance first(program);
+    ASSERT_TRUE(first.isFirst());
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeB.path()));
+    SingleInstance second(program);
+    EXPECT_FALSE(second.isFirst());
+    qputenv("XDG_RUNTIME_DIR", saved);
 }

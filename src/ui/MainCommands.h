@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QAction>
+#include <QObject>
+
+// One QAction per command of the main window, each bound to the one operation that does the
+// work. The menu bar shows them; the tool buttons, hot-spots, toolbar numbers and command words
+// only trigger them, so every way to a command ends in the same place.
+class MainCommands : public QObject {
+    Q_OBJECT
+
+public:
+    explicit MainCommands(QObject* parent = nullptr);
+
+    // Named after the menu bar items that show them, where they have one.
+    QAction addFile{QStringLiteral("添加文件"), this};             // menuAdd
+    QAction addFolder{QStringLiteral("添加文件夹"), this};         // menuAddFolder
+    QAction exit{QStringLiteral("退出程序"), this};                // menuExit
+    QAction removeSelected{QStringLiteral("移除选中文件"), this};  // menuDelete
+    QAction clearList{QStringLiteral("移除全部"), this};           // menuClear
+    QAction options{QStringLiteral("提示设置"), this};             // menuReminder
+    QAction about{QStringLiteral("关于"), this};                   // menuAbout
+    QAction removeMenu{this};  // the remove group as a popup menu
+    QAction help{this};
+    QAction notice{this};  // the maker's notice
+    QAction start{this};
+    QAction browse{this};
+};
