@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "support/QtPrinters.h"
+
 // Where the tests find their inputs and programs, and a look at media files through ffprobe.
 namespace TestPaths {
 

@@ -1,61 +1,135 @@
 #include "filelist/FolderScan.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include "filelist/NativeNames.h"
+
+#include <QByteArray>
+#include <QFile>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace {
 
-constexpr int kMaxSubfolders = 200;
-
-bool isApeName(const QString& name) {
-    return name.right(4).toUpper() == QLatin1String(".APE");
+bool isApeName(const QByteArray& name) {
+    return name.size() >= 4 && name.right(4).toLower() == ".ape";
 }
 
-}  // namespace
+struct Entry {
+    QByteArray name;
+    QString sortKey;
+    bool folder = false;
+};
 
-QString TrimName(const QString& name) {
-    qsizetype end = name.size();
-    while (end > 0 && (name.at(end - 1) == QChar(0) || name.at(end - 1) == QLatin1Char(' '))) {
-        --end;
-    }
-    return name.left(end);
+bool isDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-void SearchFolder(const QString& folder, QStringList& list, const std::function<void()>& yield) {
-    QDir dir(folder);
-    if (!dir.exists()) {
+void search(const QByteArray& folder, QStringList& list, const std::function<void()>& yield) {
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir) {
         return;
     }
-    QFileInfoList entries = dir.entryInfoList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
-    std::stable_sort(entries.begin(), entries.end(), [](const QFileInfo& a, const QFileInfo& b) {
-        const int folded = a.fileName().compare(b.fileName(), Qt::CaseInsensitive);
-        return folded != 0 ? folded < 0 : a.fileName() < b.fileName();
-    });
-
-    QStringList subfolders;
-    int subfolderCount = 0;
-    for (const QFileInfo& entry : entries) {
-        const QString name = TrimName(entry.fileName());
-        const QString path = folder + QLatin1Char('/') + name;
-        if (entry.isDir()) {
-            if (!entry.isSymLink()) {
-                ++subfolderCount;
-                if (subfolderCount <= kMaxSubfolders) {
-                    subfolders << path;
-                }
+    std::vector<Entry> entries;
+    while (const dirent* item = ::readdir(dir)) {
+        const QByteArray name(item->d_name);
+        if (name == "." || name == "..") {
+            continue;
+        }
+        const QByteArray path = folder + '/' + name;
+        struct stat st {};
+        // lstat: a link to a folder is not followed; a link to a file counts when its file is
+        // there.
+        if (::lstat(path.constData(), &st) != 0) {
+            continue;
+        }
+        Entry entry{name, NativeNames::readableName(name), S_ISDIR(st.st_mode)};
+        if (S_ISLNK(st.st_mode)) {
+            struct stat target {};
+            if (::stat(path.constData(), &target) != 0 || S_ISDIR(target.st_mode)) {
+                continue;
             }
-        } else if (entry.exists() && isApeName(name)) {
-            list << path;
+        }
+        entries.push_back(std::move(entry));
+    }
+    ::closedir(dir);
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return naturalLess(a.sortKey, b.sortKey); });
+
+    std::vector<QByteArray> subfolders;
+    for (const Entry& entry : entries) {
+        const QByteArray path = folder + '/' + entry.name;
+        if (entry.folder) {
+            subfolders.push_back(path);
+        } else if (isApeName(entry.name)) {
+            const QString usable = NativeNames::pathFor(path);
+            if (!usable.isEmpty()) {
+                list << usable;
+            }
         }
         if (yield) {
             yield();
             yield();
         }
     }
-    for (const QString& subfolder : subfolders) {
-        SearchFolder(subfolder, list, yield);
+    for (const QByteArray& subfolder : subfolders) {
+        search(subfolder, list, yield);
     }
+}
+
+}  // namespace
+
+bool naturalLess(const QString& a, const QString& b) {
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (isDigit(a[i]) && isDigit(b[j])) {
+            qsizetype ei = i;
+            qsizetype ej = j;
+            while (ei < a.size() && isDigit(a[ei])) {
+                ++ei;
+            }
+            while (ej < b.size() && isDigit(b[ej])) {
+                ++ej;
+            }
+            // Compare the values without converting: leading zeros off, then length, then digits.
+            qsizetype si = i;
+            qsizetype sj = j;
+            while (si + 1 < ei && a[si] == QLatin1Char('0')) {
+                ++si;
+            }
+            while (sj + 1 < ej && b[sj] == QLatin1Char('0')) {
+                ++sj;
+            }
+            if (ei - si != ej - sj) {
+                return ei - si < ej - sj;
+            }
+            const int digits =
+                QStringView(a).sliced(si, ei - si).compare(QStringView(b).sliced(sj, ej - sj));
+            if (digits != 0) {
+                return digits < 0;
+            }
+            i = ei;
+            j = ej;
+            continue;
+        }
+        const QChar ca = a[i].toCaseFolded();
+        const QChar cb = b[j].toCaseFolded();
+        if (ca != cb) {
+            return ca < cb;
+        }
+        ++i;
+        ++j;
+    }
+    if (a.size() - i != b.size() - j) {
+        return a.size() - i < b.size() - j;
+    }
+    return a < b;
+}
+
+void SearchFolder(const QString& folder, QStringList& list, const std::function<void()>& yield) {
+    search(QFile::encodeName(folder), list, yield);
 }

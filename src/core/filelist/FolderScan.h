@@ -6,12 +6,14 @@
 
 // Appends to `list` the path of every Monkey's Audio file (name ending in ".ape", any case)
 // in `folder` and below: each folder's own files first, then its subfolders one tree after the
-// other. Entries are taken in name order, ignoring case. At most 200 subfolders of one folder
-// are searched. Symbolic links to folders are not followed (a link loop would never end), and
-// folders that cannot be read add nothing. `yield` runs twice per entry so a window can stay
-// responsive during a long scan.
+// other, every folder in natural order ("t2" before "t10", letters without regard to case, as
+// file managers show them). Names are taken exactly as the file system has them; a name that is
+// not UTF-8 is reached through an alias (see NativeNames). Symbolic links to folders are not
+// followed (a link loop would never end), and folders that cannot be read add nothing. `yield`
+// runs twice per entry so a window can stay responsive during a long scan.
 void SearchFolder(const QString& folder, QStringList& list,
                   const std::function<void()>& yield = {});
 
-// Removes trailing NUL characters and blanks.
-QString TrimName(const QString& name);
+// Natural order of two names: runs of digits compare by value, the rest without regard to case;
+// names equal that way are ordered by their exact text.
+bool naturalLess(const QString& a, const QString& b);

@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+#include <cstdio>
+
 namespace {
 
 void touch(const QString& path) {
@@ -61,26 +64,60 @@ TEST(FolderScanTest, LinkLoopsAreNotFollowedAndUnreadableFoldersAreSkipped) {
     EXPECT_EQ(found, expected);
 }
 
-TEST(FolderScanTest, AtMostTwoHundredSubfoldersOfOneFolderAreSearched) {
+TEST(FolderScanTest, EverySubfolderIsSearchedHoweverMany) {
     QTemporaryDir dir;
     const QString root = dir.path();
     for (int i = 0; i < 250; ++i) {
-        const QString sub = QStringLiteral("%1/s%2").arg(root).arg(i, 3, 10, QLatin1Char('0'));
+        const QString sub = QStringLiteral("%1/s%2").arg(root).arg(i);
         QDir().mkpath(sub);
         touch(sub + "/t.ape");
     }
     QStringList found;
     int yields = 0;
     SearchFolder(root, found, [&] { ++yields; });
-    ASSERT_EQ(found.size(), 200);
-    EXPECT_EQ(found.first(), root + "/s000/t.ape");
-    EXPECT_EQ(found.last(), root + "/s199/t.ape");
-    EXPECT_EQ(yields, 2 * (250 + 200));  // twice per entry of every folder searched
+    ASSERT_EQ(found.size(), 250);
+    EXPECT_EQ(found.first(), root + "/s0/t.ape");
+    EXPECT_EQ(found.at(2), root + "/s2/t.ape") << "natural order: s2 before s10";
+    EXPECT_EQ(found.last(), root + "/s249/t.ape");
+    EXPECT_EQ(yields, 2 * (250 + 250));  // twice per entry of every folder searched
 }
 
-TEST(FolderScanTest, TrimNameDropsTrailingNulsAndBlanksOnly) {
-    EXPECT_EQ(TrimName(QString("a b.ape  ") + QChar(0) + QChar(0)), "a b.ape");
-    EXPECT_EQ(TrimName("  lead"), "  lead");
-    EXPECT_EQ(TrimName(QString(" ") + QChar(0)), "");
-    EXPECT_EQ(TrimName(""), "");
+TEST(FolderScanTest, NamesInNaturalOrderAndExactlyAsTheFileSystemHasThem) {
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    for (const char* name :
+         {"t10.ape", "t2.ape", "t1.ape", "a2.ape", "A1.ape", "dup.ape", "dup.ape "}) {
+        touch(root + "/" + name);
+    }
+    QStringList found;
+    SearchFolder(root, found);
+    // "dup.ape " ends in a blank: it is another file, and not a Monkey's Audio name.
+    const QStringList expected = {root + "/A1.ape", root + "/a2.ape", root + "/dup.ape",
+                                  root + "/t1.ape", root + "/t2.ape", root + "/t10.ape"};
+    EXPECT_EQ(found, expected);
+    EXPECT_TRUE(naturalLess("disc 9", "disc 10"));
+    EXPECT_TRUE(naturalLess("x007", "x8"));
+    EXPECT_FALSE(naturalLess("b", "A"));
+}
+
+TEST(FolderScanTest, NamesThatAreNotUtf8AreFoundAndReadableThroughAnAlias) {
+    QTemporaryDir dir;
+    const QByteArray root = QFile::encodeName(dir.path());
+    // "月亮.ape" and a folder "专辑" as an older Chinese system writes them: GBK bytes.
+    const QByteArray folder = root + "/\xd7\xa8\xbc\xad";
+    const QByteArray file = folder + "/\xd4\xc2\xc1\xc1.ape";
+    ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+    {
+        QFile out;
+        ASSERT_TRUE(out.open(::fopen(file.constData(), "w"), QIODevice::WriteOnly,
+                             QFileDevice::AutoCloseHandle));
+        out.write("the real file");
+    }
+    QStringList found;
+    SearchFolder(dir.path(), found);
+    ASSERT_EQ(found.size(), 1);
+    EXPECT_TRUE(found[0].endsWith(QString::fromUtf8("/月亮.ape"))) << found[0].toStdString();
+    QFile alias(found[0]);
+    ASSERT_TRUE(alias.open(QIODevice::ReadOnly)) << "the alias must lead to the file";
+    EXPECT_EQ(alias.readAll(), "the real file");
 }

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// File names on Linux are bytes. A name that is not UTF-8 (GBK names from older Chinese systems
+// are common in APE collections) cannot be held in a QString and given back to the system
+// unchanged. Such a file is reached through an alias instead: a symbolic link in the private
+// folder, under a readable name, that points at the real bytes. The encoder opens the alias, and
+// the output is named after the readable name.
+namespace NativeNames {
+
+// The path to use for the file at `nativePath`: the path itself when it survives the trip
+// through a QString, else an alias. An empty string when an alias is needed but cannot be made.
+QString pathFor(const QByteArray& nativePath);
+
+// A readable form of name bytes: UTF-8 when they are; else GB18030 when they are valid GB18030
+// (which takes in GBK); else UTF-8 with the bad bytes replaced.
+QString readableName(const QByteArray& nameBytes);
+
+// True when `nativePath` is given back unchanged by a QString round trip.
+bool survivesQString(const QByteArray& nativePath);
+
+}  // namespace NativeNames
