@@ -191,7 +191,8 @@ TEST_F(StartupTest, ExitDuringAConversionEndsTheProgramAtOnceAndTheFileCompletes
         QTest::qWaitFor([&] { return driver.readAllStandardOutput().contains("exit"); }, 30000));
     QElapsedTimer clock;
     clock.start();
-    ASSERT_TRUE(driver.waitForFinished(5000));
+    // It may have ended already while its words were read.
+    ASSERT_TRUE(driver.state() == QProcess::NotRunning || driver.waitForFinished(5000));
     EXPECT_LT(clock.elapsed(), 1000) << "the program lived on after its exit";
     EXPECT_EQ(driver.exitCode(), 0);
 

@@ -274,6 +274,13 @@ bool ConversionRun::startNextFile(Lane& lane) {
     lane.command = BuildEncoderCommand(
         m_settings, entry->path, m_clock(), m_platform,
         [&reservation](const QString& name) { return !reservation.reserve(name); });
+    if (!lane.command.problem.isEmpty()) {
+        FileResult result = m_results.at(lane.resultIndex);
+        result.reason = lane.command.problem;
+        m_queue.finish(lane.entryId);
+        record(lane, result);
+        return false;
+    }
     EncoderImageName() = lane.command.imageName;
     DOSOutputs& runner =
         lane.command.runner == RunnerChoice::objffmpeg ? lane.objffmpeg : lane.objDOS;

@@ -2,6 +2,9 @@
 
 #include "conversion/GetFile.h"
 #include "process/CommandLineText.h"
+#include "text/LeadingNumber.h"
+
+#include <vector>
 
 namespace {
 
@@ -12,18 +15,74 @@ QString encoderPath(const PlatformDescription& platform, const QString& encoder)
            platform.separator + platform.imageName(encoder);
 }
 
-// stem + extension, or stem + "-2" + extension, "-3", ... : the first name nobody has taken, so
-// two inputs with the same base name converted within one second keep both results.
-QString freeOutputName(const QString& stem, const QString& extension,
+// A file name may hold 255 bytes; the encoder's partial file adds "." and ".part".
+constexpr qsizetype kNameBytes = 255 - 6;
+
+// `base` cut to at most `bytes` bytes of UTF-8, never inside a character.
+QString fitBase(const QString& base, qsizetype bytes) {
+    QString fitted;
+    qsizetype used = 0;
+    for (qsizetype i = 0; i < base.size();) {
+        const qsizetype length = base.at(i).isHighSurrogate() && i + 1 < base.size() ? 2 : 1;
+        const QString character = base.mid(i, length);
+        const qsizetype size = character.toUtf8().size();
+        if (used + size > bytes) {
+            break;
+        }
+        fitted += character;
+        used += size;
+        i += length;
+    }
+    return fitted;
+}
+
+// folder + base + tail + extension, or with "-2", "-3", ... before the extension: the first
+// name nobody has taken, so two inputs with the same base name converted within one second keep
+// both results.
+QString freeOutputName(const QString& folder, const QString& base, const QString& tail,
+                       const QString& extension,
                        const std::function<bool(const QString&)>& nameTaken) {
-    QString name = stem + extension;
-    if (!nameTaken) {
-        return name;
+    for (int n = 1;; ++n) {
+        const QString suffix =
+            tail + (n == 1 ? QString() : QLatin1Char('-') + QString::number(n)) + extension;
+        const QString name = folder + fitBase(base, kNameBytes - suffix.toUtf8().size()) + suffix;
+        if (!nameTaken || !nameTaken(name)) {
+            return name;
+        }
     }
-    for (int n = 2; nameTaken(name); ++n) {
-        name = stem + QLatin1Char('-') + QString::number(n) + extension;
+}
+
+// The first setting the format's first stage puts in its command line that is not a plain
+// number, as a reason.
+QString settingProblem(const EncoderSettings& settings) {
+    struct Check {
+        const QString* text;
+        const char* what;
+    };
+    std::vector<Check> checks;
+    switch (settings.formatIndex) {
+        case EncoderSettings::kMp3Format:
+            checks = {{&settings.sampleRate, "sample rate"}, {&settings.bitRate, "bit rate"}};
+            break;
+        case 2:
+        case 3:
+            checks = {{&settings.bitRate, "bit rate"},
+                      {&settings.videoBitRate, "video bit rate"},
+                      {&settings.frameRate, "frame rate"}};
+            break;
+        case 4:
+            checks = {{&settings.bitRate, "bit rate"}, {&settings.videoBitRate, "video bit rate"}};
+            break;
+        default:
+            break;  // the intermediate's command takes no setting
     }
-    return name;
+    for (const Check& check : checks) {
+        if (!isPlainNumber(*check.text)) {
+            return QStringLiteral("the %1 \"%2\" is not a number")
+                .arg(QLatin1String(check.what), *check.text);
+        }
+    }
+    return QString();
 }
 
 // The scratch file of the two-stage formats traditionally goes unquoted; quote it only when a
@@ -47,16 +106,22 @@ EncoderCommand BuildEncoderCommand(const EncoderSettings& settings, const QStrin
     using CommandLineText::quoteArgument;
 
     EncoderCommand command;
+    command.problem = settingProblem(settings);
+    if (!command.problem.isEmpty()) {
+        command.writesFinalFile = false;
+        return command;
+    }
     const QString input = quoteArgument(inputPath);
-    const QString stem = settings.outputFolder + GetBaseName(inputPath, platform.separator);
+    const QString base = GetBaseName(inputPath, platform.separator);
     const QString stamp = TimeStamp(clock);
+    const QString& folder = settings.outputFolder;
 
     if (settings.formatIndex == 8) {
         command.runner = RunnerChoice::objffmpeg;
         command.imageName = platform.imageName(QStringLiteral("coder"));
         command.program = encoderPath(platform, QStringLiteral("coder"));
-        command.outputPath =
-            freeOutputName(stem + QLatin1Char('_') + stamp, QStringLiteral(".mp3"), nameTaken);
+        command.outputPath = freeOutputName(folder, base, QLatin1Char('_') + stamp,
+                                            QStringLiteral(".mp3"), nameTaken);
         command.writesFinalFile = true;
         command.commandLine = encoderPath(platform, QStringLiteral("coder")) +
                               QStringLiteral(" -i ") + input + QStringLiteral(" -y -vn -ar ") +
@@ -71,7 +136,7 @@ EncoderCommand BuildEncoderCommand(const EncoderSettings& settings, const QStrin
     command.imageName = platform.imageName(QStringLiteral("conv"));
     command.program = encoderPath(platform, QStringLiteral("conv"));
     const QString conv = encoderPath(platform, QStringLiteral("conv")) + QLatin1Char(' ') + input;
-    const QString videoStem = stem + QLatin1Char('-') + stamp;
+    const QString videoTail = QLatin1Char('-') + stamp;
 
     switch (settings.formatIndex) {
         case 0:
@@ -93,7 +158,7 @@ EncoderCommand BuildEncoderCommand(const EncoderSettings& settings, const QStrin
         case 2:
         case 3:
             command.outputPath = freeOutputName(
-                videoStem,
+                folder, base, videoTail,
                 settings.formatIndex == 2 ? QStringLiteral(".mpg") : QStringLiteral(".avi"),
                 nameTaken);
             command.commandLine =
@@ -105,7 +170,8 @@ EncoderCommand BuildEncoderCommand(const EncoderSettings& settings, const QStrin
                 quoteArgument(command.outputPath);
             break;
         case 4:
-            command.outputPath = freeOutputName(videoStem, QStringLiteral(".mp4"), nameTaken);
+            command.outputPath =
+                freeOutputName(folder, base, videoTail, QStringLiteral(".mp4"), nameTaken);
             command.commandLine = conv + QStringLiteral(" -oac mp3lame -lameopts preset=") +
                                   settings.bitRate +
                                   QStringLiteral(" -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=") +

@@ -17,6 +17,9 @@ struct EncoderCommand {
     QString imageName;   // value for EncoderImageName ("coder", "conv"; ".exe" on Windows)
     QString outputPath;  // file the command writes (the intermediate file for two-stage formats)
     bool writesFinalFile = true;  // false when a second stage makes the final file
+    // Why no command was built: a setting the command needs is not a plain number. Setting
+    // texts go into the command line as they stand, so anything else could smuggle in options.
+    QString problem;
 };
 
 // Hours, minutes and seconds without leading zeros, concatenated: 9:05:03 -> "953".
@@ -25,7 +28,9 @@ QString TimeStamp(const QTime& time);
 // Builds the first-stage command for the input at the head of the queue. `nameTaken` is asked
 // about each candidate output name in turn ("x_953.mp3", then "x_953-2.mp3", "x_953-3.mp3", ...)
 // and the first one it calls free is used, so no earlier file is overwritten; a caller may
-// reserve the name in the same step (the run creates it exclusively).
+// reserve the name in the same step (the run creates it exclusively). A file name too long for
+// the file system (with room for the encoder's ".<name>.part") is shortened in its base name, at
+// a character boundary.
 EncoderCommand BuildEncoderCommand(const EncoderSettings& settings, const QString& inputPath,
                                    const QTime& clock, const PlatformDescription& platform,
                                    const std::function<bool(const QString&)>& nameTaken = {});

@@ -42,3 +42,18 @@ double leadingNumber(QStringView text) {
     }
     return negative ? -value : value;
 }
+
+bool isPlainNumber(QStringView text) {
+    bool digit = false;
+    bool point = false;
+    for (const QChar c : text) {
+        if (c >= u'0' && c <= u'9') {
+            digit = true;
+        } else if (c == u'.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digit;
+}

@@ -7,3 +7,7 @@
 // ends the number. A text without one reads as 0; a number beyond the double range as infinity
 // (so it fits no field).
 double leadingNumber(QStringView text);
+
+// True for a plain number as the settings take them: digits with at most one decimal point, at
+// least one digit, and nothing else ("128", "12.2", "28000"; not "", "1e3", "-5", "128k").
+bool isPlainNumber(QStringView text);

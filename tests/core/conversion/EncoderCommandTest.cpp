@@ -364,22 +364,66 @@ TEST(EncoderCommandTest, VideoOutputsAreNumberedButTheIntermediateIsNot) {
     }
 }
 
-TEST(EncoderCommandTest, EmptySettingsLeaveEmptyValuesInPlace) {
-    EncoderSettings settings = windowsSettings();
-    settings.formatIndex = 8;
-    settings.bitRate.clear();
+TEST(EncoderCommandTest, SettingTextsThatAreNotNumbersNeverReachTheCommandLine) {
+    // Texts go into the command line as they stand: anything but a number could add options
+    // ("-t 1" cuts the file, "-y /other.mp3" overwrites another file).
     const PlatformDescription platform = PlatformDescription::windows(u("D:\\app"));
-    EXPECT_EQ(BuildEncoderCommand(settings, u("E:\\m\\a.ape"), kAt953, platform).commandLine,
-              u("D:\\app\\data\\coder.exe -i \"E:\\m\\a.ape\" -y -vn -ar 44100 -ab k -ac 2 "
-                "\"E:\\out\\a_953.mp3\""));
+    const struct {
+        int format;
+        QString EncoderSettings::*field;
+        const char* text;
+        const char* reason;
+    } bad[] = {
+        {8, &EncoderSettings::sampleRate, "44100 -t 1",
+         "the sample rate \"44100 -t 1\" is not a number"},
+        {8, &EncoderSettings::bitRate, "128k -y /x.mp3 -ab 128",
+         "the bit rate \"128k -y /x.mp3 -ab 128\" is not a number"},
+        {8, &EncoderSettings::bitRate, "", "the bit rate \"\" is not a number"},
+        {8, &EncoderSettings::bitRate, "1.2.3", "the bit rate \"1.2.3\" is not a number"},
+        {2, &EncoderSettings::frameRate, "25 -i x", "the frame rate \"25 -i x\" is not a number"},
+        {4, &EncoderSettings::videoBitRate, "-5", "the video bit rate \"-5\" is not a number"},
+    };
+    for (const auto& c : bad) {
+        SCOPED_TRACE(c.text);
+        EncoderSettings settings = windowsSettings();
+        settings.formatIndex = c.format;
+        settings.*c.field = u(c.text);
+        bool asked = false;
+        const EncoderCommand command =
+            BuildEncoderCommand(settings, u("E:\\m\\a.ape"), kAt953, platform, [&](const QString&) {
+                asked = true;  // no name is reserved for a file that cannot start
+                return false;
+            });
+        EXPECT_TRUE(command.commandLine.isEmpty());
+        EXPECT_EQ(command.problem, u(c.reason));
+        EXPECT_FALSE(asked);
+    }
+    // The presets' own texts are numbers.
+    EncoderSettings settings = windowsSettings();
+    for (const char* rate : {"10.2", "12.2", "28000", "320"}) {
+        settings.bitRate = u(rate);
+        EXPECT_TRUE(
+            BuildEncoderCommand(settings, u("E:\\m\\a.ape"), kAt953, platform).problem.isEmpty())
+            << rate;
+    }
+}
 
-    settings = EncoderSettings{};
-    settings.formatIndex = 2;
-    settings.bitRate.clear();
-    EXPECT_EQ(BuildEncoderCommand(settings, u("E:\\m\\a.ape"), kAt953, platform).commandLine,
-              u("D:\\app\\data\\conv.exe \"E:\\m\\a.ape\" -oac lavc -lavcopts acodec=mp2:abitrate= "
-                "-ovc lavc -lavcopts vcodec=mpeg1video:vbitrate=:vpass=1 -ofps  -of lavf "
-                "-lavfopts format=yuv4mpeg -o \"a-953.mpg\""));
+TEST(EncoderCommandTest, OutputNamesTooLongForTheFileSystemAreShortenedInTheBase) {
+    EncoderSettings settings = nativeSettings();
+    settings.formatIndex = 8;
+    // 250 bytes of name, many of them three-byte characters: base + "_953.mp3" would not fit.
+    const QString base = QString(80, QChar(0x6708)) + QStringLiteral("abcdefghij");
+    ASSERT_EQ(base.toUtf8().size(), 250);
+    int calls = 0;
+    const EncoderCommand command = BuildEncoderCommand(
+        settings, u("/in/") + base + u(".ape"), kAt953, nativePlatform(),
+        [&](const QString&) { return ++calls < 3; });  // the first two names are taken
+    const QString name = command.outputPath.mid(command.outputPath.lastIndexOf('/') + 1);
+    EXPECT_TRUE(name.endsWith(u("_953-3.mp3"))) << name.toStdString();
+    EXPECT_LE(name.toUtf8().size(), 255 - 6) << "room for the encoder's .<name>.part";
+    EXPECT_GE(name.toUtf8().size(), 255 - 6 - 2) << "cut no more than a character's worth";
+    EXPECT_FALSE(name.contains(QChar::ReplacementCharacter));
+    EXPECT_TRUE(base.startsWith(name.left(name.indexOf(u("_953")))));
 }
 
 TEST(EncoderCommandTest, BaseNameIsCutAtTheFirstDot) {
