@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev       # Qt 6 (Core, Widgets, Network, Test, PrintSupport; sound)
   libgtest-dev libgmock-dev             # tests
   ffmpeg                                # the encoders drive it; ffprobe checks their output
+  libtag1-dev pkgconf                   # coder copies tags and cover art with TagLib
   fonts-wqy-microhei                    # Chinese text needs a CJK font
   xvfb xauth                            # the window under a virtual display
 )

@@ -3,7 +3,9 @@
 // runs Debian's ffmpeg on it and prints what the program's console runner reads: the input's
 // "Duration: " line, "time=" progress in seconds, ffmpeg's warnings and errors, and on failure a
 // last line "coder: conversion failed: <reason>". ffmpeg writes a temporary file beside the
-// output; only a complete, checked file is moved onto the output name. Exit status 0 only then.
+// output; coder writes an MP3's tag there itself (the source's tags and front cover, then any
+// "-metadata KEY=VALUE" output options), and only a complete, checked file is moved onto the
+// output name. Exit status 0 only then.
 
 #include "common/ArgumentTranslation.h"
 #include "common/ConsoleOutput.h"
@@ -11,6 +13,7 @@
 #include "common/ConversionOutcome.h"
 #include "common/ExecutableLookup.h"
 #include "common/FfmpegSession.h"
+#include "common/TagCopy.h"
 
 #include <unistd.h>
 #include <csignal>
@@ -29,12 +32,14 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
 
-    const ArgumentTranslation translation = translateArguments(arguments);
+    ArgumentTranslation translation = translateArguments(arguments);
+    const TagPlan tags = planTagCopy(translation);
     FfmpegSession session(print);
     for (const std::string& note : translation.notes) {
         session.note(note);
     }
 
     const FfmpegChoice ffmpeg = chooseFfmpeg();
-    return runConversion(session, translation, ffmpeg.path, ffmpeg.requested);
+    return runConversion(session, translation, ffmpeg.path, ffmpeg.requested,
+                         [&tags](const std::string& mp3) { return writeTags(tags, mp3); });
 }

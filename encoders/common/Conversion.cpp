@@ -48,7 +48,8 @@ int stopped(FfmpegSession& session, const ArgumentTranslation& translation, int 
 }  // namespace
 
 int runConversion(FfmpegSession& session, const ArgumentTranslation& translation,
-                  const std::optional<std::string>& ffmpeg, const std::string& ffmpegName) {
+                  const std::optional<std::string>& ffmpeg, const std::string& ffmpegName,
+                  const OutputFinisher& finish) {
     // From here until the file is published a stop signal is caught (and passed on to ffmpeg),
     // so coder always gets to clean up.
     SignalForwarder signals;
@@ -81,6 +82,11 @@ int runConversion(FfmpegSession& session, const ArgumentTranslation& translation
                       outputFileState(translation.temporaryPath), run.firstError);
     if (outcome.exitCode != 0) {
         return fail(session, translation, outcome.exitCode, outcome.reason);
+    }
+    if (finish) {
+        if (const std::optional<std::string> reason = finish(translation.temporaryPath)) {
+            return fail(session, translation, kExitFailed, *reason);
+        }
     }
     if (const std::optional<std::string> reason = verify(translation, run)) {
         return fail(session, translation, kExitFailed, *reason);

@@ -63,18 +63,26 @@ TEST_F(CoderWithStandIn, FfmpegGetsTheTranslatedArgumentsOneByOne) {
     const std::string script = m_folder.writeScript(
         "ffmpeg", std::string("for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$ARGS\"\n") +
                       writeFrames("\\377\\343\\104\\300", 192));  // MPEG-2.5, 12000 Hz, mono
+    const std::string input = m_folder.file("in put 月亮.ape");
+    const std::string output = m_folder.file("out file.MP3");
     const std::vector<std::string> coderArgs = {
-        "-i", m_folder.file("in put 月亮.ape"), "-y", "-vn", "-ar", "12050", "-ab", "10.2k", "-ac",
-        "1",  m_folder.file("out file.MP3")};
+        "-i",  input,   "-y",  "-vn", "-metadata",   "TITLE=x", "-ar", "12050",
+        "-ab", "10.2k", "-ac", "1",   "-metadata:g", "ARTIST=", output};
     const ProcessResult result = runCoder(script, coderArgs, {{"ARGS", m_folder.file("args.txt")}});
 
-    // The output is written under a temporary name, so ffmpeg is told the format.
+    // The output is written under a temporary name, so ffmpeg is told the format. coder writes
+    // the MP3's tag itself: ffmpeg gets no -metadata and is told to write no tag.
     std::vector<std::string> expected = ffmpegFixedArguments();
     for (std::size_t i = 0; i + 1 < coderArgs.size(); ++i) {
+        if (startsWith(coderArgs[i], "-metadata")) {
+            ++i;
+            continue;
+        }
         expected.push_back(coderArgs[i] == "12050" ? "12000" : coderArgs[i]);
     }
     for (const std::string& a :
-         {std::string("-f"), std::string("mp3"), m_folder.file(".out file.MP3.part")}) {
+         {std::string("-f"), std::string("mp3"), std::string("-map_metadata"), std::string("-1"),
+          std::string("-id3v2_version"), std::string("0"), m_folder.file(".out file.MP3.part")}) {
         expected.push_back(a);
     }
     EXPECT_EQ(splitLines(readFile(m_folder.file("args.txt"))), expected);
