@@ -1,5 +1,5 @@
-// main(): picks the front end. `--convert` (and `--help`) run without a display; everything
-// else opens the window.
+// main(): picks the front end. `--convert`, `--help` and `--version` run without a display;
+// everything else opens the window.
 #include "ConvertCommand.h"
 
 #ifdef VORDANA_WITH_WINDOW
@@ -9,18 +9,29 @@
 #include <cstdio>
 #include <cstring>
 
-int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "--convert") == 0) {
-        return convertFrontEnd(argc, argv);
+namespace {
+
+// True when `word` is one of the arguments before a "--" (after it, words are file names).
+bool hasOption(int argc, char** argv, const char* word) {
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+        if (std::strcmp(argv[i], word) == 0) {
+            return true;
+        }
     }
-    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::fputs(convertUsage().toUtf8().constData(), stdout);
-        return 0;
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (hasOption(argc, argv, "--convert") || hasOption(argc, argv, "--help") ||
+        hasOption(argc, argv, "-h") || hasOption(argc, argv, "--version")) {
+        return convertFrontEnd(argc, argv);
     }
 #ifdef VORDANA_WITH_WINDOW
     return windowFrontEnd(argc, argv);
 #else
-    std::fputs("vordana: this build has no window; use --convert\n", stderr);
+    std::fputs("vordana: this build has no window; use --convert (see --help)\n", stderr);
     return kBadUsage;
 #endif
 }

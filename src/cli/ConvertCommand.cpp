@@ -1,18 +1,27 @@
 #include "ConvertCommand.h"
 
+#include "ConvertProgress.h"
 #include "conversion/ConversionRun.h"
 #include "filelist/FolderScan.h"
+#include "filelist/NativeNames.h"
 #include "platform/ConsolePrompts.h"
 #include "session/Session.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSocketNotifier>
 
 #include <fcntl.h>
+#include <sched.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <csignal>
-#include <cstdlib>
+
+#include <memory>
 
 namespace {
 
@@ -57,14 +66,13 @@ public:
     // The first signal received (0 for none); empties the pipe.
     int take() {
         unsigned char number = 0;
-        while (::read(s_pipe[0], &number, 1) == 1) {
+        while (s_pipe[0] >= 0 && ::read(s_pipe[0], &number, 1) == 1) {
             if (m_first == 0) {
                 m_first = number;
             }
         }
         return m_first;
     }
-    int first() const { return m_first; }
 
 private:
     static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
@@ -79,77 +87,103 @@ private:
 
 // A test can make the watchdog short; everyone else gets the minute.
 std::chrono::milliseconds stallTimeout() {
-    const QByteArray value = qgetenv("VORDANA_STALL_TIMEOUT_MS");
     bool ok = false;
-    const int ms = value.toInt(&ok);
+    const int ms = qEnvironmentVariableIntValue("VORDANA_STALL_TIMEOUT_MS", &ok);
     return ok && ms > 0 ? std::chrono::milliseconds(ms) : std::chrono::minutes(1);
+}
+
+const char* statusWord(FileStatus status) {
+    switch (status) {
+        case FileStatus::Converted:
+            return "converted";
+        case FileStatus::Failed:
+            return "failed";
+        case FileStatus::Cancelled:
+            return "cancelled";
+    }
+    return "failed";
+}
+
+QByteArray jsonReport(const QList<FileResult>& results) {
+    QJsonArray files;
+    int counts[3] = {0, 0, 0};
+    for (const FileResult& result : results) {
+        ++counts[static_cast<int>(result.status)];
+        files.append(QJsonObject{{"input", result.input},
+                                 {"output", result.converted() ? result.output : QString()},
+                                 {"status", QLatin1String(statusWord(result.status))},
+                                 {"reason", result.reason},
+                                 {"seconds", result.seconds}});
+    }
+    const QJsonObject document{{"files", files},
+                               {"converted", counts[static_cast<int>(FileStatus::Converted)]},
+                               {"failed", counts[static_cast<int>(FileStatus::Failed)]},
+                               {"cancelled", counts[static_cast<int>(FileStatus::Cancelled)]}};
+    return QJsonDocument(document).toJson(QJsonDocument::Indented);
+}
+
+QString textReport(const QList<FileResult>& results) {
+    QString done;
+    QString problems;
+    int counts[3] = {0, 0, 0};
+    for (const FileResult& result : results) {
+        ++counts[static_cast<int>(result.status)];
+        if (result.converted()) {
+            done += QStringLiteral("done: %1 -> %2\n").arg(result.input, result.output);
+        } else {
+            problems +=
+                QStringLiteral("%1: %2\n  %3\n")
+                    .arg(QLatin1String(statusWord(result.status)), result.input, result.reason);
+        }
+    }
+    QString summary = QStringLiteral("converted %1, failed %2")
+                          .arg(counts[static_cast<int>(FileStatus::Converted)])
+                          .arg(counts[static_cast<int>(FileStatus::Failed)]);
+    if (counts[static_cast<int>(FileStatus::Cancelled)] > 0) {
+        summary +=
+            QStringLiteral(", cancelled %1").arg(counts[static_cast<int>(FileStatus::Cancelled)]);
+    }
+    return done + summary + QLatin1Char('\n') + problems;
+}
+
+// Video formats search folders for video files; the audio format for Monkey's Audio files.
+QStringList searchedExtensions(int format) {
+    if (format == EncoderSettings::kMp3Format) {
+        return {QStringLiteral("ape")};
+    }
+    return {QStringLiteral("avi"),  QStringLiteral("mp4"),  QStringLiteral("m4v"),
+            QStringLiteral("mkv"),  QStringLiteral("mov"),  QStringLiteral("flv"),
+            QStringLiteral("wmv"),  QStringLiteral("mpg"),  QStringLiteral("mpeg"),
+            QStringLiteral("rm"),   QStringLiteral("rmvb"), QStringLiteral("3gp"),
+            QStringLiteral("webm"), QStringLiteral("ts")};
 }
 
 }  // namespace
 
-QString convertUsage() {
-    const EncoderSettings defaults = EncoderSettings::mp3Defaults();
-    return QStringLiteral(
-               "usage: vordana --convert [--output DIR] [--bitrate TEXT] [--rate TEXT] "
-               "[--channels 1|2] PATH...\n"
-               "Converts each file to MP3; folders are searched for .ape files.\n"
-               "Defaults: --bitrate %1 --rate %2 --channels %3, output folder beside the "
-               "program.\n")
-        .arg(defaults.bitRate, defaults.sampleRate)
-        .arg(defaults.channelIndex + 1);
+int defaultJobs() {
+    cpu_set_t cpus;
+    CPU_ZERO(&cpus);
+    if (::sched_getaffinity(0, sizeof cpus, &cpus) == 0) {
+        return qMax(1, CPU_COUNT(&cpus));
+    }
+    return qMax(1, static_cast<int>(::sysconf(_SC_NPROCESSORS_ONLN)));
 }
 
-std::optional<ConvertOptions> parseConvertArguments(const QStringList& arguments, QString* error) {
-    ConvertOptions options;
-    const EncoderSettings defaults = EncoderSettings::mp3Defaults();
-    options.bitRate = defaults.bitRate;
-    options.sampleRate = defaults.sampleRate;
-    options.channelIndex = defaults.channelIndex;
-    bool onlyPaths = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments.at(i);
-        if (onlyPaths || !argument.startsWith(QLatin1String("--"))) {
-            options.paths << argument;
-            continue;
-        }
-        if (argument == QLatin1String("--")) {
-            onlyPaths = true;
-            continue;
-        }
-        const bool takesValue =
-            argument == QLatin1String("--output") || argument == QLatin1String("--bitrate") ||
-            argument == QLatin1String("--rate") || argument == QLatin1String("--channels");
-        if (!takesValue) {
-            *error = QStringLiteral("unknown option %1").arg(argument);
-            return std::nullopt;
-        }
-        if (i + 1 >= arguments.size()) {
-            *error = QStringLiteral("%1 needs a value").arg(argument);
-            return std::nullopt;
-        }
-        const QString value = arguments.at(++i);
-        if (argument == QLatin1String("--output")) {
-            if (value.isEmpty()) {
-                *error = QStringLiteral("--output needs a folder");
-                return std::nullopt;
+QStringList argumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        const QByteArray bytes(argv[i]);
+        struct stat st {};
+        if (i > 0 && !NativeNames::survivesQString(bytes) && ::stat(argv[i], &st) == 0) {
+            const QString alias = NativeNames::pathFor(bytes);
+            if (!alias.isEmpty()) {
+                arguments << alias;
+                continue;
             }
-            options.outputFolder = value;
-        } else if (argument == QLatin1String("--bitrate")) {
-            options.bitRate = value;
-        } else if (argument == QLatin1String("--rate")) {
-            options.sampleRate = value;
-        } else if (value == QLatin1String("1") || value == QLatin1String("2")) {
-            options.channelIndex = value.toInt() - 1;
-        } else {
-            *error = QStringLiteral("--channels takes 1 or 2, not %1").arg(value);
-            return std::nullopt;
         }
+        arguments << QFile::decodeName(bytes);
     }
-    if (options.paths.isEmpty()) {
-        *error = QStringLiteral("no file or folder to convert");
-        return std::nullopt;
-    }
-    return options;
+    return arguments;
 }
 
 int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
@@ -160,60 +194,41 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
     std::signal(SIGPIPE, SIG_IGN);
 
     Session session;
-    FileQueue& queue = session.queue();
-    for (const QString& path : options.paths) {
-        const QFileInfo info(path);
-        if (info.isDir()) {
-            QStringList found;
-            SearchFolder(info.absoluteFilePath(), found);
-            queue.append(found);
-        } else {
-            queue.append(info.absoluteFilePath());
-        }
-    }
-    if (queue.isEmpty()) {
-        print(out, QStringLiteral("No .ape files found.\nconverted 0, failed 0\n"));
-        Prompts::install(nullptr);
-        return kAllConverted;
-    }
-
-    ConversionRun& run = session.run();
-    run.setStallTimeout(stallTimeout());
     EncoderSettings& settings = session.settings();
-    settings.formatIndex = EncoderSettings::kMp3Format;
-    settings.bitRate = options.bitRate;
-    settings.sampleRate = options.sampleRate;
-    settings.channelIndex = options.channelIndex;
+    settings.applyPreset(options.format);
+    settings.bitRate = options.bitRate.value_or(settings.bitRate);
+    settings.sampleRate = options.sampleRate.value_or(settings.sampleRate);
+    settings.channelIndex = options.channelIndex.value_or(settings.channelIndex);
+    settings.frameSize = options.frameSize.value_or(settings.frameSize);
+    settings.videoBitRate = options.videoBitRate.value_or(settings.videoBitRate);
+    settings.frameRate = options.frameRate.value_or(settings.frameRate);
     if (!options.outputFolder.isEmpty()) {
         settings.outputFolder = QFileInfo(options.outputFolder).absoluteFilePath();
     }
 
-    // On a terminal the label updates in place, as it does in the window; in a log, one line
-    // per change.
-    const bool terminal = ::isatty(::fileno(out)) != 0;
-    const qsizetype total = queue.count();
-    int number = 0;
-    QObject::connect(&run, &ConversionRun::fileStarted,
-                     [&](int, const QString& input, const QString& output) {
-                         ++number;
-                         print(out, QStringLiteral("[%1/%2] %3 -> %4\n")
-                                        .arg(number)
-                                        .arg(total)
-                                        .arg(input, output));
-                     });
-    QObject::connect(&run, &ConversionRun::progressChanged,
-                     [&](int, const ProgressDisplay& display) {
-                         print(out, terminal ? QStringLiteral("\r%1\x1b[K").arg(display.label)
-                                             : display.label + QLatin1Char('\n'));
-                     });
-    QObject::connect(&run, &ConversionRun::fileFinished, [&](int, const FileResult& result) {
-        if (terminal) {
-            print(out, QStringLiteral("\r\x1b[K"));
+    FileQueue& queue = session.queue();
+    for (const QString& path : options.paths) {
+        const QFileInfo info(path);
+        const QString absolute = QDir::cleanPath(info.absoluteFilePath());
+        if (info.isDir()) {
+            QStringList found;
+            SearchFolder(absolute, found, {}, searchedExtensions(options.format));
+            queue.append(found);
+        } else {
+            queue.append(absolute);
         }
-        print(out, result.converted() ? QStringLiteral("  done: %1\n").arg(result.output)
-                                      : QStringLiteral("  FAILED: %1\n").arg(result.reason));
-    });
+    }
+    const QStringList inputs = queue.paths();
 
+    ConversionRun& run = session.run();
+    run.setStallTimeout(stallTimeout());
+    run.setLaneCount(options.jobs > 0 ? options.jobs : defaultJobs());
+
+    const ConvertProgress::Mode mode = options.quiet ? ConvertProgress::Mode::Quiet
+                                       : ::isatty(::fileno(err)) != 0
+                                           ? ConvertProgress::Mode::Terminal
+                                           : ConvertProgress::Mode::Plain;
+    ConvertProgress progress(run, inputs, mode, err);
     StopSignals stops;
     if (stops.notifier()) {
         QObject::connect(stops.notifier(), &QSocketNotifier::activated, [&] {
@@ -226,44 +241,52 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
     if (run.isRunning()) {
         QCoreApplication::exec();
     }
-    stops.take();
+    progress.finish();
 
-    QList<FileResult> failures;
-    int converted = 0;
-    for (const FileResult& result : run.results()) {
-        if (result.converted()) {
-            ++converted;
-        } else {
-            failures << result;
-        }
-    }
+    QList<FileResult> results = run.results();
     // Whatever is still queued was never started: the encoder could not be, or the run was
     // cancelled first.
-    const QString notStarted = run.encoderStarted() ? QStringLiteral("cancelled")
+    const QString notStarted = run.encoderStarted() ? QStringLiteral("cancelled before it started")
                                                     : QStringLiteral("File or command not found");
     for (const QString& path : queue.paths()) {
-        failures << FileResult{path, QString(), FileStatus::Cancelled, notStarted, 0.0};
+        results << FileResult{path, QString(),
+                              run.encoderStarted() ? FileStatus::Cancelled : FileStatus::Failed,
+                              notStarted, 0.0};
     }
-    print(out, QStringLiteral("converted %1, failed %2\n").arg(converted).arg(failures.size()));
-    for (const FileResult& failure : failures) {
-        print(out, QStringLiteral("failed: %1\n  %2\n").arg(failure.input, failure.reason));
+    if (inputs.isEmpty() && !options.json) {
+        print(err, QStringLiteral("vordana: no file to convert was found\n"));
     }
+    print(out, options.json ? QString::fromUtf8(jsonReport(results)) : textReport(results));
     Prompts::install(nullptr);
-    if (stops.first() != 0) {
-        return 128 + stops.first();
+
+    if (const int signal = stops.take(); signal != 0) {
+        return 128 + signal;
     }
-    return failures.isEmpty() ? kAllConverted : kSomeFailed;
+    for (const FileResult& result : results) {
+        if (!result.converted()) {
+            return kSomeFailed;
+        }
+    }
+    return kAllConverted;
 }
 
 int convertFrontEnd(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Vordana"));
-    QString error;
-    const auto options = parseConvertArguments(QCoreApplication::arguments().mid(2), &error);
-    if (!options) {
-        std::fprintf(stderr, "vordana: %s\n%s", error.toUtf8().constData(),
-                     convertUsage().toUtf8().constData());
-        return kBadUsage;
+    QCoreApplication::setApplicationVersion(QStringLiteral(VORDANA_VERSION));
+    const ParsedCommandLine parsed = parseCommandLine(argumentsOf(argc, argv));
+    switch (parsed.outcome) {
+        case ParsedCommandLine::Outcome::Help:
+            print(stdout, convertUsage());
+            return kAllConverted;
+        case ParsedCommandLine::Outcome::Version:
+            print(stdout, QStringLiteral("vordana %1\n").arg(QStringLiteral(VORDANA_VERSION)));
+            return kAllConverted;
+        case ParsedCommandLine::Outcome::BadUsage:
+            print(stderr, QStringLiteral("vordana: %1\n").arg(parsed.error));
+            return kBadUsage;
+        case ParsedCommandLine::Outcome::Convert:
+            break;
     }
-    return runConvert(*options, stdout, stderr);
+    return runConvert(parsed.options, stdout, stderr);
 }

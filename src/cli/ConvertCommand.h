@@ -1,34 +1,24 @@
 #pragma once
 
-#include <QString>
+#include "ConvertOptions.h"
+
 #include <QStringList>
 
 #include <cstdio>
-#include <optional>
 
-// `vordana --convert [--output DIR] [--bitrate TEXT] [--rate TEXT] [--channels 1|2] PATH...`:
-// the conversion without a window. Files are queued as given; folders are searched for .ape
-// files as the window's folder scan does.
-struct ConvertOptions {
-    QString outputFolder;  // empty: the program folder's "output"
-    QString bitRate;       // parseConvertArguments starts from the MP3 presets
-    QString sampleRate;
-    int channelIndex = 1;  // 0 mono, 1 stereo
-    QStringList paths;
-};
-
-// Parses the arguments after --convert. Gives nothing, with the reason in `error`, for bad usage.
-std::optional<ConvertOptions> parseConvertArguments(const QStringList& arguments, QString* error);
-
-QString convertUsage();
-
-// Exit statuses of `vordana --convert`; a batch stopped by a signal exits 128 + its number
-// (130 for Ctrl-C), as a shell reports it.
-enum ConvertExit { kAllConverted = 0, kSomeFailed = 1, kBadUsage = 2 };
-
-// Converts and reports to `out` (progress, summary) and `err` (messages). Returns a ConvertExit.
+// `vordana --convert [OPTION]... PATH...`: the conversion without a window. Files are queued as
+// given; folders are searched as the window's folder scan does. Progress and messages go to
+// `err`, results (done lines and the summary, or one JSON document) to `out`. Returns the exit
+// status (see ConvertExit).
 int runConvert(const ConvertOptions& options, FILE* out, FILE* err);
 
-// `vordana --convert ...` as a whole: parses argv (argv[1] is "--convert"), converts, and
-// returns the process's exit status.
+// The command-line front end as a whole (also --help and --version, which need no display):
+// parses argv, converts, returns the process's exit status.
 int convertFrontEnd(int argc, char** argv);
+
+// argv as texts. An argument that names an existing file whose bytes are not UTF-8 is given as
+// an alias path that reaches that file (see NativeNames).
+QStringList argumentsOf(int argc, char** argv);
+
+// How many files convert at once by default: the cores this process may run on, at least one.
+int defaultJobs();

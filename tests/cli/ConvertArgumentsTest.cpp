@@ -1,44 +1,95 @@
-#include "ConvertCommand.h"
+#include "ConvertOptions.h"
+
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
-TEST(ConvertArgumentsTest, DefaultsAreTheMp3Presets) {
-    QString error;
-    const auto options = parseConvertArguments({"a.ape", "folder"}, &error);
-    ASSERT_TRUE(options) << error.toStdString();
-    EXPECT_EQ(options->bitRate, "320");
-    EXPECT_EQ(options->sampleRate, "48000");
-    EXPECT_EQ(options->channelIndex, 1);
-    EXPECT_TRUE(options->outputFolder.isEmpty());
-    EXPECT_EQ(options->paths, (QStringList{"a.ape", "folder"}));
+namespace {
+
+ParsedCommandLine parse(const QStringList& arguments) {
+    return parseCommandLine(QStringList{"vordana"} + arguments);
 }
 
-TEST(ConvertArgumentsTest, OptionsAnywhereAndDoubleDashEndsThem) {
-    QString error;
-    const auto options =
-        parseConvertArguments({"--bitrate", "128", "x.ape", "--rate", "44100", "--channels", "1",
-                               "--output", "/o", "--", "--odd name.ape"},
-                              &error);
-    ASSERT_TRUE(options) << error.toStdString();
-    EXPECT_EQ(options->bitRate, "128");
-    EXPECT_EQ(options->sampleRate, "44100");
-    EXPECT_EQ(options->channelIndex, 0);
-    EXPECT_EQ(options->outputFolder, "/o");
-    EXPECT_EQ(options->paths, (QStringList{"x.ape", "--odd name.ape"}));
-}
+}  // namespace
 
-TEST(ConvertArgumentsTest, BadUsageIsRefusedWithAReason) {
-    const QList<QStringList> bad = {
-        {},                            // nothing to convert
-        {"--channels", "3", "a.ape"},  // only 1 or 2
-        {"--channels", "stereo", "a.ape"},
-        {"a.ape", "--rate"},     // value missing
-        {"--verbose", "a.ape"},  // unknown option
-        {"--output", "", "a.ape"},
+TEST(ConvertArgumentsTest, ConventionalFormsAllReachTheSameOptions) {
+    const QList<QStringList> forms = {
+        {"--convert", "--output", "/o", "--jobs", "3", "--bitrate", "128", "a.ape"},
+        {"--convert", "--output=/o", "--jobs=3", "--bitrate=128", "a.ape"},
+        {"a.ape", "-o", "/o", "-j", "3", "--convert", "--bitrate", "128"},
     };
-    for (const QStringList& arguments : bad) {
-        QString error;
-        EXPECT_FALSE(parseConvertArguments(arguments, &error)) << arguments.join(' ').toStdString();
-        EXPECT_FALSE(error.isEmpty());
+    for (const QStringList& form : forms) {
+        const ParsedCommandLine parsed = parse(form);
+        ASSERT_EQ(parsed.outcome, ParsedCommandLine::Outcome::Convert)
+            << parsed.error.toStdString();
+        EXPECT_EQ(parsed.options.outputFolder, "/o");
+        EXPECT_EQ(parsed.options.jobs, 3);
+        EXPECT_EQ(parsed.options.bitRate, QString("128"));
+        EXPECT_FALSE(parsed.options.sampleRate) << "what is not given is left to the presets";
+        EXPECT_EQ(parsed.options.paths, QStringList{"a.ape"});
+        EXPECT_EQ(parsed.options.format, 8);
+    }
+    // "--" lets a path begin with a dash.
+    const ParsedCommandLine dashes =
+        parse({"--convert", "-q", "--json", "--", "-odd.ape", "--help"});
+    ASSERT_EQ(dashes.outcome, ParsedCommandLine::Outcome::Convert) << dashes.error.toStdString();
+    EXPECT_EQ(dashes.options.paths, (QStringList{"-odd.ape", "--help"}));
+    EXPECT_TRUE(dashes.options.quiet);
+    EXPECT_TRUE(dashes.options.json);
+}
+
+TEST(ConvertArgumentsTest, HelpAndVersionWinOverEverythingElse) {
+    for (const QStringList& line : QList<QStringList>{{"--help"},
+                                                      {"--convert", "-h"},
+                                                      {"--convert", "--jobs", "0", "--help"},
+                                                      {"--no-such-option", "-h"}}) {
+        EXPECT_EQ(parse(line).outcome, ParsedCommandLine::Outcome::Help)
+            << line.join(' ').toStdString();
+    }
+    EXPECT_EQ(parse({"--version"}).outcome, ParsedCommandLine::Outcome::Version);
+    EXPECT_EQ(parse({"--convert", "--version", "a.ape"}).outcome,
+              ParsedCommandLine::Outcome::Version);
+}
+
+TEST(ConvertArgumentsTest, VideoFormatsAndTheirValues) {
+    const ParsedCommandLine parsed =
+        parse({"--convert", "--format", "phone-mp4", "--size", "original", "--video-bitrate", "256",
+               "--fps", "25", "v.avi"});
+    ASSERT_EQ(parsed.outcome, ParsedCommandLine::Outcome::Convert) << parsed.error.toStdString();
+    EXPECT_EQ(parsed.options.format, 6);
+    EXPECT_EQ(parsed.options.frameSize, QString::fromUtf8("原始大小"));
+    EXPECT_EQ(parsed.options.videoBitRate, QString("256"));
+    EXPECT_EQ(parsed.options.frameRate, QString("25"));
+    EXPECT_EQ(formatFromName("3"), 3);
+    EXPECT_EQ(formatFromName("RMVB"), 0);
+    EXPECT_EQ(formatFromName("9"), std::nullopt);
+}
+
+TEST(ConvertArgumentsTest, BadUsageIsOneLineNamingTheProblem) {
+    const struct {
+        QStringList arguments;
+        const char* mentions;
+    } bad[] = {
+        {{"--convert"}, "no file"},
+        {{"--convert", "--jobs", "0", "a.ape"}, "--jobs"},
+        {{"--convert", "--jobs", "abc", "a.ape"}, "\"abc\""},
+        {{"--convert", "--channels", "3", "a.ape"}, "--channels"},
+        {{"--convert", "--rate", "44100 -t 1", "a.ape"}, "--rate"},
+        {{"--convert", "--bitrate", "128k -y /x.mp3 -ab 128", "a.ape"}, "--bitrate"},
+        {{"--convert", "--bitrate", "", "a.ape"}, "--bitrate"},
+        {{"--convert", "--fps", "-5", "a.ape"}, "--fps"},
+        {{"--convert", "--format", "9", "a.ape"}, "--format"},
+        {{"--convert", "--size", "640", "a.ape"}, "--size"},
+        {{"--convert", "--verbose", "a.ape"}, "verbose"},
+        {{"--convert", "a.ape", "--rate"}, "rate"},
+        {{"--convert", "--output", "", "a.ape"}, "--output"},
+    };
+    for (const auto& c : bad) {
+        const ParsedCommandLine parsed = parse(c.arguments);
+        EXPECT_EQ(parsed.outcome, ParsedCommandLine::Outcome::BadUsage)
+            << c.arguments.join(' ').toStdString();
+        EXPECT_TRUE(parsed.error.contains(QString::fromUtf8(c.mentions)))
+            << parsed.error.toStdString();
+        EXPECT_FALSE(parsed.error.contains('\n'));
     }
 }

@@ -14,8 +14,15 @@
 
 namespace {
 
-bool isApeName(const QByteArray& name) {
-    return name.size() >= 4 && name.right(4).toLower() == ".ape";
+bool hasExtension(const QByteArray& name, const QList<QByteArray>& extensions) {
+    const QByteArray lower = name.toLower();
+    for (const QByteArray& extension : extensions) {
+        if (lower.size() > extension.size() && lower.endsWith(extension) &&
+            lower.at(lower.size() - extension.size() - 1) == '.') {
+            return true;
+        }
+    }
+    return false;
 }
 
 struct Entry {
@@ -28,7 +35,8 @@ bool isDigit(QChar c) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-void search(const QByteArray& folder, QStringList& list, const std::function<void()>& yield) {
+void search(const QByteArray& folder, QStringList& list, const std::function<void()>& yield,
+            const QList<QByteArray>& extensions) {
     DIR* dir = ::opendir(folder.constData());
     if (!dir) {
         return;
@@ -64,7 +72,7 @@ void search(const QByteArray& folder, QStringList& list, const std::function<voi
         const QByteArray path = folder + '/' + entry.name;
         if (entry.folder) {
             subfolders.push_back(path);
-        } else if (isApeName(entry.name)) {
+        } else if (hasExtension(entry.name, extensions)) {
             const QString usable = NativeNames::pathFor(path);
             if (!usable.isEmpty()) {
                 list << usable;
@@ -76,7 +84,7 @@ void search(const QByteArray& folder, QStringList& list, const std::function<voi
         }
     }
     for (const QByteArray& subfolder : subfolders) {
-        search(subfolder, list, yield);
+        search(subfolder, list, yield, extensions);
     }
 }
 
@@ -130,6 +138,11 @@ bool naturalLess(const QString& a, const QString& b) {
     return a < b;
 }
 
-void SearchFolder(const QString& folder, QStringList& list, const std::function<void()>& yield) {
-    search(QFile::encodeName(folder), list, yield);
+void SearchFolder(const QString& folder, QStringList& list, const std::function<void()>& yield,
+                  const QStringList& extensions) {
+    QList<QByteArray> lowered;
+    for (const QString& extension : extensions) {
+        lowered << extension.toLower().toUtf8();
+    }
+    search(QFile::encodeName(folder), list, yield, lowered);
 }

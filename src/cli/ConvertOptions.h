@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What `vordana --convert ...` was asked to do.
+struct ConvertOptions {
+    QString outputFolder;  // empty: the default output folder
+    int format = 8;        // 0..8 as the format list orders them; 8 is MP3
+    // Values that override the format's presets; each a plain number, or (size) "WxH" or the
+    // source size.
+    std::optional<QString> bitRate;
+    std::optional<QString> sampleRate;
+    std::optional<int> channelIndex;  // 0 mono, 1 stereo
+    std::optional<QString> frameSize;
+    std::optional<QString> videoBitRate;
+    std::optional<QString> frameRate;
+    int jobs = 0;  // 0: as many as the cores this process may use
+    bool quiet = false;
+    bool json = false;
+    QStringList paths;
+};
+
+// How the command line ended up.
+struct ParsedCommandLine {
+    enum class Outcome { Convert, Help, Version, BadUsage };
+    Outcome outcome = Outcome::BadUsage;
+    ConvertOptions options;
+    QString error;  // one line naming the problem, for BadUsage
+};
+
+// Parses the whole command line (arguments[0] is the program; "--convert" may stand anywhere
+// before "--"). Options take their value as the next argument or after "=", "--" ends the
+// options, and -h/--help and --version win over everything else.
+ParsedCommandLine parseCommandLine(const QStringList& arguments);
+
+// The help text of --help.
+QString convertUsage();
+
+// The format named by a number 0..8 or a name (rmvb, rm, mpg, avi, mp4, mov, phone-mp4, 3gp,
+// mp3); nothing for anything else.
+std::optional<int> formatFromName(const QString& name);
+
+// Exit statuses of `vordana --convert`; a batch stopped by a signal exits 128 + its number
+// (130 for Ctrl-C), as a shell reports it.
+enum ConvertExit { kAllConverted = 0, kSomeFailed = 1, kBadUsage = 2 };
