@@ -134,13 +134,15 @@ int runConversion(FfmpegSession& session, const ArgumentTranslation& given,
     if (outcome.exitCode != 0) {
         return fail(session, translation, outcome.exitCode, outcome.reason);
     }
-    if (const std::optional<std::string> reason = verify(translation, run, signals)) {
-        return fail(session, translation, kExitFailed, *reason);
-    }
-    // A stop that came while the output was checked still counts; once the file is published
-    // the conversion is complete and a late stop changes nothing.
+    const std::optional<std::string> reason = verify(translation, run, signals);
+    // A stop that came while the output was checked still counts (it also ends ffprobe, whose
+    // failure is then no reason of its own); once the file is published the conversion is
+    // complete and a late stop changes nothing.
     if (signals.stopSignal() != 0) {
         return stopped(session, translation, signals.stopSignal());
+    }
+    if (reason) {
+        return fail(session, translation, kExitFailed, *reason);
     }
     const PublishResult published =
         publishOutput(translation.temporaryPath, translation.outputPath);
