@@ -1,8 +1,11 @@
 #pragma once
 
 #include "InputCut.h"
+#include "MediaProbe.h"
 #include "OutputCheck.h"
+#include "VideoContainer.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +23,20 @@ struct ArgumentTranslation {
     InputCut cut;                              // the part of the input to convert
     // Why the command cannot be run, when it cannot (nothing else is then meaningful).
     std::optional<std::string> problem;
+    std::string inputPath;  // the last -i's value
+    // Set for outputs that hold video: what ffprobe must find in the finished file.
+    std::optional<VideoExpectation> video;
+    // Set when ffmpeg's arguments depend on the input's streams (a picture size to round, a
+    // stream that must be there): the input is probed before ffmpeg runs and this is called
+    // with what was found. It may add output options, notes or a problem.
+    std::function<void(ArgumentTranslation&, const MediaFacts&)> adaptToInput;
+};
+
+// What an adapter adds to coder's translation.
+struct TranslationOptions {
+    // Debian's ffmpeg has no AMR narrow-band encoder: write AAC with the asked rate, channels
+    // and bit rate in its place, and say so (coder2).
+    bool amrStandIn = false;
 };
 
 // Options put in front of the user's arguments: never read stdin (an existing output must not
@@ -33,7 +50,28 @@ const std::vector<std::string>& ffmpegFixedArguments();
 // with "-f MUXER" in front of it unless the output options already name the format (the
 // temporary name's extension says nothing). When the output is an .mp3 file, an output sample
 // rate that libmp3lame refuses is replaced by the nearest one it takes.
-ArgumentTranslation translateArguments(const std::vector<std::string>& coderArguments);
+// Outputs that hold video (see VideoContainer.h) are mended so that ffmpeg writes a playable
+// file in the asked container: "-b" becomes the video bit rate "-b:v"; a stream kind the
+// command names no codec for gets the container's own (and, when the command leaves the
+// video entirely open, a fixed quality instead of ffmpeg's meagre default bit rate); the
+// sample rate is mapped for the audio encoder as for MP3; and RealVideo 1 gets a picture size
+// it can encode (see realVideoSize), the input's own size when the command sets none.
+ArgumentTranslation translateArguments(const std::vector<std::string>& coderArguments,
+                                       const TranslationOptions& options = {});
+
+// Puts `options` among ffmpeg's output options, right before the (temporary) output file.
+void addOutputOptions(ArgumentTranslation& translation, const std::vector<std::string>& options);
+
+// The sample rates an audio encoder takes, ascending, and how notes call it; nullopt for an
+// encoder that takes any rate a player would use.
+struct EncoderRates {
+    std::string_view name;  // "the MP3 encoder"
+    const std::vector<long long>& rates;
+};
+std::optional<EncoderRates> encoderRates(std::string_view encoder);
+
+// The rate in `rates` (ascending) nearest to `hertz`; halfway between two goes to the higher.
+long long nearestRate(const std::vector<long long>& rates, long long hertz);
 
 // The sample rates libmp3lame takes, ascending.
 const std::vector<long long>& mp3SampleRates();

@@ -27,9 +27,11 @@ OutputFileState outputFileState(const std::string& path) {
 }
 
 ConversionOutcome decideOutcome(int waitStatus, int stopSignal, OutputFileState output,
-                                const std::optional<std::string>& firstError) {
+                                const std::optional<std::string>& firstError,
+                                std::string_view program) {
     if (stopSignal > 0) {
-        return {128 + stopSignal, "coder was stopped by " + signalText(stopSignal)};
+        return {128 + stopSignal,
+                std::string(program) + " was stopped by " + signalText(stopSignal)};
     }
     if (WIFSIGNALED(waitStatus)) {
         return {kExitFailed, "ffmpeg was ended by " + signalText(WTERMSIG(waitStatus))};

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 // What is at the output path once ffmpeg has ended. A symbolic link there is not a written
 // file, whatever it points to.
@@ -26,5 +27,7 @@ inline constexpr int kExitCannotStart = 127;  // ffmpeg could not be started, as
 //  waitStatus     ffmpeg's status as waitpid() returned it
 //  stopSignal     signal that told coder to stop (0 for none); it was passed on to ffmpeg
 //  firstError     reason text of ffmpeg's first error-level line, if any
+//  program        the adapter's name, for the reason of a stop
 ConversionOutcome decideOutcome(int waitStatus, int stopSignal, OutputFileState output,
-                                const std::optional<std::string>& firstError);
+                                const std::optional<std::string>& firstError,
+                                std::string_view program = "coder");

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class SignalForwarder;
@@ -33,8 +34,17 @@ public:
     explicit FfmpegSession(OutputRelay::Sink sink, RelayLimits limits = {});
     FfmpegSession(OutputRelay::Sink sink, RelayLimits limits, Timing timing);
 
-    // Prints "coder: <text>".
+    // Prints "coder: <text>" (with the name set by setProgramName).
     void note(std::string_view text) { m_relay.note(text); }
+
+    // The adapter's own name for its notes and reasons, and how it shows progress (see
+    // OutputRelay).
+    void setProgramName(std::string name) { m_relay.setProgramName(std::move(name)); }
+    const std::string& programName() const { return m_relay.programName(); }
+    void setProgressStyle(ProgressStyle style) { m_relay.setProgressStyle(style); }
+
+    // The output was published: shows the conversion as complete.
+    void complete() { m_relay.complete(); }
 
     // The command's cut options, for the duration banner.
     void setInputCut(const InputCut& cut) { m_relay.setInputCut(cut); }

@@ -57,6 +57,9 @@ void OutputRelay::announceDuration(const LogLine& line) {
     const std::string_view text = line.message;
     const std::size_t comma = text.find(',', kPrefix.size());
     m_inputSeconds = parseClockTime(text.substr(kPrefix.size(), comma - kPrefix.size()));
+    if (m_style == ProgressStyle::Mencoder) {
+        return;  // a status line has no room for it; the percentage carries it
+    }
     const std::optional<double> expected =
         m_inputSeconds && m_cut.any() ? expectedSeconds(*m_inputSeconds, m_cut) : std::nullopt;
     if (!expected) {
@@ -106,7 +109,15 @@ bool OutputRelay::progressLine(std::string_view line) {
         return false;
     }
     m_reachedSeconds = block->seconds;
-    m_lastTimeLine = formatTimeLine(*block);
+    if (m_style == ProgressStyle::Mencoder) {
+        const std::optional<double> total = m_inputSeconds && m_cut.any()
+                                                ? expectedSeconds(*m_inputSeconds, m_cut)
+                                                : m_inputSeconds;
+        m_lastFigures = statusFigures(*block, total);
+        m_lastTimeLine = formatStatusLine(m_lastFigures);
+    } else {
+        m_lastTimeLine = formatTimeLine(*block);
+    }
     print(m_lastTimeLine);
     return true;
 }
@@ -115,8 +126,21 @@ void OutputRelay::heartbeat() {
     print(m_lastTimeLine);
 }
 
+void OutputRelay::setProgressStyle(ProgressStyle style) {
+    m_style = style;
+    m_lastTimeLine = style == ProgressStyle::Mencoder ? formatStatusLine(m_lastFigures)
+                                                      : formatTimeLine(ProgressBlock{});
+}
+
+void OutputRelay::complete() {
+    if (m_style == ProgressStyle::Mencoder) {
+        m_lastTimeLine = formatStatusLine(completedFigures(m_lastFigures));
+        print(m_lastTimeLine);
+    }
+}
+
 void OutputRelay::note(std::string_view text) {
-    std::string line = "coder: ";
+    std::string line = m_programName + ": ";
     line.append(text);
     print(line);
 }

@@ -3,12 +3,14 @@
 #include "InputCut.h"
 #include "LogLine.h"
 #include "ProgressReader.h"
+#include "StatusLine.h"
 
 #include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // How much of ffmpeg's chatter gets through. The program's console runner reads at most 1024
 // bytes every 50 ms, so a damaged file that makes ffmpeg warn thousands of times must not flood
@@ -17,6 +19,12 @@ struct RelayLimits {
     int warningLines = 20;
     int errorLines = 50;
     std::size_t lineBytes = 400;  // longer relayed lines are cut (at a UTF-8 character boundary)
+};
+
+// How progress is shown.
+enum class ProgressStyle {
+    Ffmpeg,    // the duration banner and "time=" lines (coder, coder2)
+    Mencoder,  // status lines with a percentage and no banner (conv; see StatusLine.h)
 };
 
 // Decides what coder prints from ffmpeg's output, line by line:
@@ -44,8 +52,18 @@ public:
     // least every half second even while ffmpeg is quiet.
     void heartbeat();
 
-    // Prints "coder: <text>".
+    // Prints "coder: <text>" (with the name set by setProgramName).
     void note(std::string_view text);
+
+    // The adapter's own name, which starts its notes; "coder" unless set.
+    void setProgramName(std::string name) { m_programName = std::move(name); }
+    const std::string& programName() const { return m_programName; }
+
+    // Ffmpeg unless set. In the Mencoder style the banner is still read, for the percentage.
+    void setProgressStyle(ProgressStyle style);
+
+    // The conversion is complete: in the Mencoder style, prints the last status line at 100 %.
+    void complete();
 
     // Says how many warning and error lines were left out, if any.
     void finish();
@@ -90,6 +108,9 @@ private:
     int m_warningsLeftOut = 0;
     int m_errorsShown = 0;
     int m_errorsLeftOut = 0;
+    std::string m_programName = "coder";
+    ProgressStyle m_style = ProgressStyle::Ffmpeg;
+    StatusFigures m_lastFigures;
 };
 
 // Cuts `text` to at most `maxBytes` bytes without splitting a UTF-8 sequence, marking the cut

@@ -17,6 +17,15 @@ bool parseWhole(std::string_view text, T& value) {
     return ec == std::errc() && ptr == end;
 }
 
+// A count that ffmpeg may give as N/A; negative ones are not counts either.
+std::optional<long long> parseCount(std::string_view value) {
+    long long count = 0;
+    if (!parseWhole(value, count) || count < 0) {
+        return std::nullopt;
+    }
+    return count;
+}
+
 }  // namespace
 
 std::optional<double> parseMicroseconds(std::string_view value) {
@@ -75,6 +84,15 @@ std::optional<ProgressBlock> ProgressReader::feedLine(std::string_view line) {
         m_microsecondTime = parseMicroseconds(value);
     } else if (key == "out_time") {
         m_clockTime = parseClockTime(value);
+    } else if (key == "frame") {
+        m_frames = parseCount(value);
+    } else if (key == "fps") {
+        double framesPerSecond = 0.0;
+        m_framesPerSecond = parseWhole(value, framesPerSecond) && framesPerSecond >= 0.0
+                                ? std::optional<double>(framesPerSecond)
+                                : std::nullopt;
+    } else if (key == "total_size") {
+        m_bytes = parseCount(value);
     } else if (key == "speed") {
         m_speed = value == "N/A" ? std::string() : std::string(value);
     } else if (key == "progress") {
@@ -82,6 +100,12 @@ std::optional<ProgressBlock> ProgressReader::feedLine(std::string_view line) {
         block.seconds = m_sawMicroseconds ? m_microsecondTime : m_clockTime;
         block.speed = m_speed;
         block.final = value == "end";
+        block.frames = m_frames;
+        block.framesPerSecond = m_framesPerSecond;
+        block.bytes = m_bytes;
+        m_frames.reset();
+        m_framesPerSecond.reset();
+        m_bytes.reset();
         m_microsecondTime.reset();
         m_clockTime.reset();
         m_sawMicroseconds = false;

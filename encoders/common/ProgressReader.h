@@ -7,9 +7,12 @@
 // One block of ffmpeg's "-progress" output (key=value lines closed by "progress=continue", or
 // "progress=end" for the last one).
 struct ProgressBlock {
-    std::optional<double> seconds;  // output time reached; unknown while ffmpeg says N/A
-    std::string speed;              // e.g. "40.1x"; empty when ffmpeg says N/A
-    bool final = false;             // closed by progress=end
+    std::optional<double> seconds;          // output time reached; unknown while ffmpeg says N/A
+    std::string speed;                      // e.g. "40.1x"; empty when ffmpeg says N/A
+    bool final = false;                     // closed by progress=end
+    std::optional<long long> frames;        // video frames written so far
+    std::optional<double> framesPerSecond;  // encoding speed in frames per second
+    std::optional<long long> bytes;         // output size so far
 };
 
 // Collects progress lines into blocks.
@@ -23,6 +26,9 @@ private:
     std::optional<double> m_clockTime;        // from out_time, used when out_time_us is missing
     bool m_sawMicroseconds = false;
     std::string m_speed;
+    std::optional<long long> m_frames;
+    std::optional<double> m_framesPerSecond;
+    std::optional<long long> m_bytes;
 };
 
 // "1568413" -> 1.568413 s. N/A or anything unreadable -> nullopt; negative -> 0.

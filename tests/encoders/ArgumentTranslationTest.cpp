@@ -147,12 +147,92 @@ TEST(ArgumentTranslation, OnlyMp3OutputsAreMapped) {
     }
 }
 
-TEST(ArgumentTranslation, OtherCommandLinesPassThroughWhole) {
-    const Args video = {"-i",   "/in/clip.avi", "-s", "320x240",       "-b:v",
-                        "400k", "-r",           "25", "/out/clip.rmvb"};
-    const ArgumentTranslation t = translateArguments(video);
-    EXPECT_EQ(t.ffmpegArguments, withFixedPrefix(video, "rm"));
-    EXPECT_EQ(t.outputPath, "/out/clip.rmvb");
+TEST(ArgumentTranslation, VideoOutputsAreMendedForTheirContainerAndCodecs) {
+    // The program's RealMedia command with a chosen size: "-b" is the video's bit rate, AC-3
+    // (RealMedia's audio) takes no 22050 Hz, RealVideo 1 no 360 lines.
+    const ArgumentTranslation rm = translateArguments(
+        {"-i", "/t/tmp.mp4", "-y", "-s", "640x360", "-vcodec", "rv10", "-b", "600k", "-f", "rm",
+         "-ar", "22050", "-ab", "64k", "-ac", "1", "/o/a-1.rm"});
+    Args expected = ffmpegFixedArguments();
+    expected.insert(expected.end(),
+                    {"-i",   "/t/tmp.mp4", "-y", "-s",      "640x368", "-vcodec",        "rv10",
+                     "-b:v", "600k",       "-f", "rm",      "-ar",     "32000",          "-ab",
+                     "64k",  "-ac",        "1",  "-acodec", "ac3",     "/o/.a-1.rm.part"});
+    EXPECT_EQ(rm.ffmpegArguments, expected);
+    EXPECT_EQ(rm.notes, (Args{"the AC-3 encoder does not take 22050 Hz; using 32000 Hz",
+                              "RealVideo 1 takes only sizes in multiples of 16; using 640x368 "
+                              "for 640x360"}));
+    ASSERT_TRUE(rm.video.has_value());
+    EXPECT_EQ(rm.video->muxer, "rm");
+    EXPECT_EQ(rm.video->size, (FrameSize{640, 368}));
+    EXPECT_FALSE(rm.adaptToInput) << "the size is known without the input";
+
+    // Without -s the input's own size is rounded, once ffprobe has told it.
+    const Args rmvb = {"-i", "/t/tmp.mp4", "-y",  "-vcodec", "rv10", "-b", "1200k",
+                       "-f", "rm",         "-ab", "128k",    "-ac",  "2",  "/o/a-2.rmvb"};
+    ArgumentTranslation odd = translateArguments(rmvb);
+    ASSERT_TRUE(odd.adaptToInput);
+    const Args before = odd.ffmpegArguments;
+    MediaFacts input;
+    input.hasVideo = true;
+    input.videoSize = FrameSize{480, 270};
+    odd.adaptToInput(odd, input);
+    Args rounded = before;
+    rounded.insert(rounded.end() - 1, {"-s", "480x272"});
+    EXPECT_EQ(odd.ffmpegArguments, rounded);
+    EXPECT_EQ(odd.notes,
+              Args{"RealVideo 1 takes only sizes in multiples of 16; using 480x272 for 480x270"});
+    EXPECT_EQ(odd.video->size, (FrameSize{480, 272}));
+
+    ArgumentTranslation even = translateArguments(rmvb);
+    input.videoSize = FrameSize{352, 288};
+    even.adaptToInput(even, input);
+    EXPECT_EQ(even.ffmpegArguments, before);
+    EXPECT_TRUE(even.notes.empty());
+
+    // The QuickTime command names no codec at all.
+    const ArgumentTranslation mov = translateArguments(
+        {"-i", "/t/tmp.mp4", "-y", "-ac", "2", "-ar", "48000", "-ab", "128k", "/o/a-3.mov"});
+    expected = ffmpegFixedArguments();
+    expected.insert(expected.end(),
+                    {"-i", "/t/tmp.mp4", "-y", "-ac", "2", "-ar", "48000", "-ab", "128k", "-vcodec",
+                     "mpeg4", "-q:v", "3", "-acodec", "aac", "-f", "mov", "/o/.a-3.mov.part"});
+    EXPECT_EQ(mov.ffmpegArguments, expected);
+    EXPECT_TRUE(mov.notes.empty());
+}
+
+TEST(ArgumentTranslation, AmrNarrowBandBecomesAacOnlyWhereTheAdapterAsksForIt) {
+    const Args phone = {"-i",    "/t/tmp.mp4", "-y",     "-s",        "320x240", "-vcodec",
+                        "mpeg4", "-acodec",    "amr_nb", "-ac",       "1",       "-ar",
+                        "8000",  "-ab",        "12.2k",  "/o/a-4.3gp"};
+    const ArgumentTranslation standIn = translateArguments(phone, {.amrStandIn = true});
+    Args expected = phone;
+    expected[8] = "aac";  // the value of -acodec
+    EXPECT_EQ(standIn.ffmpegArguments, withFixedPrefix(expected, "3gp"));
+    EXPECT_EQ(standIn.notes,
+              Args{"ffmpeg has no AMR-NB encoder; using AAC instead (8000 Hz, 1 channel, 12.2k)"});
+    EXPECT_EQ(standIn.video->size, (FrameSize{320, 240}));
+
+    const ArgumentTranslation plain = translateArguments(phone);
+    EXPECT_EQ(plain.ffmpegArguments, withFixedPrefix(phone, "3gp"));
+    EXPECT_TRUE(plain.notes.empty());
+}
+
+TEST(ArgumentTranslation, RealVideoSizesKeepTheShapeAndHalvesRoundUp) {
+    const std::vector<std::pair<FrameSize, FrameSize>> cases = {
+        {{640, 360}, {640, 368}},  // 360 is halfway between 352 and 368
+        {{480, 270}, {480, 272}}, {{320, 180}, {320, 176}}, {{720, 306}, {720, 304}},
+        {{100, 75}, {96, 80}},  // width first, then 72 lines for 96 columns, halfway
+        {{176, 144}, {176, 144}}, {{4, 3}, {16, 16}},
+    };
+    for (const auto& [asked, used] : cases) {
+        SCOPED_TRACE(formatFrameSize(asked));
+        EXPECT_EQ(realVideoSize(asked), used);
+    }
+    EXPECT_EQ(parseFrameSize("640x360"), (FrameSize{640, 360}));
+    for (const char* text : {"vga", "640x", "x360", "640x360x2", "0x240", "-640x360", ""}) {
+        EXPECT_FALSE(parseFrameSize(text).has_value()) << text;
+    }
 }
 
 TEST(ArgumentTranslation, InputRatesAndTheOutputPathAreNeverMapped) {

@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
@@ -70,22 +69,6 @@ double decodedSeconds(const std::string& file, int sampleRate) {
 double number(const std::map<std::string, std::string>& values, const std::string& key) {
     const auto it = values.find(key);
     return it == values.end() ? std::nan("") : std::atof(it->second.c_str());
-}
-
-// The names in `folder`, sorted, without "." and "..".
-std::vector<std::string> folderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") {
-                names.push_back(name);
-            }
-        }
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 std::uint32_t littleEndian(const std::string& bytes, std::size_t at, int width) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // A fresh folder under $TMPDIR (or /tmp) made with mkdtemp, removed with its contents when the
 // object goes away.
@@ -32,3 +33,6 @@ private:
 // The contents of a file ("" when it cannot be read).
 std::string readFile(const std::string& path);
 bool fileExists(const std::string& path);
+
+// The names in `folder`, sorted, without "." and "..".
+std::vector<std::string> folderEntries(const std::string& folder);
