@@ -14,6 +14,7 @@
 
 #include <QAbstractButton>
 #include <QDialog>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLineEdit>
@@ -169,6 +170,7 @@ void frmMain::imgHelp_Click() {
 }
 
 void frmMain::showOptionsWindow() {
+    QDir().mkpath(m_session.files().settingsFolder());  // the user's folder may not be there yet
     frmOptions window(Options(), m_session.files().optionsIni());
     attachChrome(&window, window.imgOK, QString::fromUtf8("确定"), window.imgBack, window.imgExit);
     Prompts::current().showModal(&window);

@@ -3,8 +3,8 @@
 #include "options/SettingsFile.h"
 #include "text/LeadingNumber.h"
 
-#include <QByteArray>
 #include <QBuffer>
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QFile>
 
@@ -149,11 +149,7 @@ bool SaveOptionsFile(const OptionsRecord& record, const QString& path) {
                                QByteArray::number(record.MusicCutter) + "\r\n" +
                                QByteArray::number(record.CutFrom) + "\r\n" +
                                QByteArray::number(record.CutTo) + "\r\n";
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return false;
-    }
-    return file.write(content) == content.size() && file.flush();
+    return writeSettingsFile(path, content);
 }
 
 qint32 SecondsFromHms(const QString& h, const QString& m, const QString& s) {

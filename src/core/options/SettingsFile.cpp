@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstdio>
 
 std::optional<QByteArray> readSettingsFile(const QString& path, qint64 limit) {
     // Non-blocking, so that opening a FIFO returns at once instead of waiting for a writer.
@@ -34,4 +35,15 @@ std::optional<QByteArray> readSettingsFile(const QString& path, qint64 limit) {
     }
     ::close(fd);
     return bytes;
+}
+
+bool writeSettingsFile(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                         file.write(content) == content.size() && file.flush();
+    if (!written) {
+        std::fprintf(stderr, "vordana: cannot save %s: %s\n", QFile::encodeName(path).constData(),
+                     file.errorString().toLocal8Bit().constData());
+    }
+    return written;
 }

@@ -9,3 +9,7 @@
 // a FIFO would block the start for ever and a link to /dev/zero would never end, so those read
 // as missing, and so does a file that cannot be opened. At most `limit` bytes are read.
 std::optional<QByteArray> readSettingsFile(const QString& path, qint64 limit = 64 * 1024);
+
+// Replaces the settings file at `path` with `content`. A file that cannot be written is said on
+// standard error (the settings would otherwise be lost without a word); false then.
+bool writeSettingsFile(const QString& path, const QByteArray& content);

@@ -1,6 +1,7 @@
 #include "options/SetupIni.h"
 
 #include "conversion/FormatPresets.h"
+#include "options/SettingsFile.h"
 
 #include <QFile>
 
@@ -113,9 +114,5 @@ RestoredSetup restoreSetup(const SetupIniLines& lines) {
 }
 
 bool writeSetupIni(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return false;
-    }
-    return file.write(content) == content.size() && file.flush();
+    return writeSettingsFile(path, content);
 }

@@ -1,9 +1,48 @@
 #include "platform/ProgramFiles.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Writable for us, and meant to be: root may write anywhere, so a folder without any write
+// permission (an installation made read-only) does not count for root either.
+bool isWritableFolder(const QString& folder) {
+    const QByteArray native = QFile::encodeName(folder);
+    struct stat st {};
+    return ::access(native.constData(), W_OK) == 0 && ::stat(native.constData(), &st) == 0 &&
+           (st.st_mode & 0222) != 0;
+}
+
+}  // namespace
 
 ProgramFiles::ProgramFiles(const QString& folder)
-    : m_folder(folder.isEmpty() ? runningProgramFolder() : folder) {}
+    : m_folder(folder.isEmpty() ? runningProgramFolder() : folder),
+      m_portable(isWritableFolder(m_folder)) {}
+
+QString ProgramFiles::settingsFolder() const {
+    if (m_portable) {
+        return m_folder;
+    }
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/vordana");
+}
+
+QString ProgramFiles::defaultOutputFolder() const {
+    if (m_portable) {
+        return file(QStringLiteral("output"));
+    }
+    QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    if (music.isEmpty()) {
+        music = QDir::homePath() + QStringLiteral("/Music");
+    }
+    return music + QStringLiteral("/Vordana");
+}
 
 QString ProgramFiles::file(const QString& name) const {
     return m_folder + QLatin1Char('/') + name;

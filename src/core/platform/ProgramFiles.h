@@ -2,8 +2,11 @@
 
 #include <QString>
 
-// The files that lie beside the program: the encoders in data/, setup.ini, options.ini,
-// sound.wav, help.html, and the default output folder "output".
+// The files that lie beside the program: the encoders in data/, sound.wav and help.html; and
+// where the user's things go. A program folder the user may write to (the build folder, a
+// portable copy) keeps setup.ini and options.ini beside the program and offers "output" there
+// as the default output folder. An installed program's folder is not the user's: the settings
+// then live in ~/.config/vordana/ and the default output folder is the music folder's Vordana.
 class ProgramFiles {
 public:
     // `folder` empty: the folder of the running program.
@@ -14,15 +17,20 @@ public:
     QString file(const QString& name) const;
 
     QString encoder(const QString& imageName) const { return file("data/" + imageName); }
-    QString setupIni() const { return file(QStringLiteral("setup.ini")); }
-    QString optionsIni() const { return file(QStringLiteral("options.ini")); }
     QString sound() const { return file(QStringLiteral("sound.wav")); }
     QString help() const { return file(QStringLiteral("help.html")); }
-    QString defaultOutputFolder() const { return file(QStringLiteral("output")); }
+
+    // True when the settings and the default output live beside the program.
+    bool isPortable() const { return m_portable; }
+    QString settingsFolder() const;
+    QString setupIni() const { return settingsFolder() + QStringLiteral("/setup.ini"); }
+    QString optionsIni() const { return settingsFolder() + QStringLiteral("/options.ini"); }
+    QString defaultOutputFolder() const;
 
     // The folder of the running executable, without a trailing separator.
     static QString runningProgramFolder();
 
 private:
     QString m_folder;
+    bool m_portable = true;
 };

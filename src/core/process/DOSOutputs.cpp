@@ -76,8 +76,8 @@ DOSOutputs::~DOSOutputs() {
 
 pid_t DOSOutputs::startProcess(int writeFd, const QString& program) {
     std::optional<CommandLineText::SplitCommand> split;
-    if (!program.isEmpty() && (m_commandLine == program ||
-                               m_commandLine.startsWith(program + QLatin1Char(' ')))) {
+    if (!program.isEmpty() &&
+        (m_commandLine == program || m_commandLine.startsWith(program + QLatin1Char(' ')))) {
         split = CommandLineText::SplitCommand{
             program, CommandLineText::splitArguments(m_commandLine.mid(program.size()))};
     } else {
@@ -115,8 +115,8 @@ pid_t DOSOutputs::startProcess(int writeFd, const QString& program) {
     posix_spawnattr_setsigdefault(&attributes, &all);
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setpgroup(&attributes, 0);
-    posix_spawnattr_setflags(&attributes,
-                             POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setflags(
+        &attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
 
     pid_t pid = -1;
     const int result = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
@@ -179,8 +179,7 @@ bool DOSOutputs::start(const QString& CommandLine, const QString& program) {
     m_pidFd = static_cast<int>(::syscall(SYS_pidfd_open, m_child, 0));
     if (m_pidFd >= 0) {
         m_endWatch = std::make_unique<QSocketNotifier>(m_pidFd, QSocketNotifier::Read);
-        connect(m_endWatch.get(), &QSocketNotifier::activated, this,
-                &DOSOutputs::onProgramEnded);
+        connect(m_endWatch.get(), &QSocketNotifier::activated, this, &DOSOutputs::onProgramEnded);
     } else {
         m_endSeen = true;  // no pidfd: look for the end now and then
         m_treePoll.start();
@@ -300,6 +299,10 @@ void DOSOutputs::tryToFinish() {
     if (!m_collected) {
         return;
     }
+    ProcessTable::reapAdoptedMembers(m_child);
+    // The tree is looked at first and the pipe drained after: whatever wrote its last words and
+    // ended just before the look has them in the pipe now.
+    const bool treeRuns = ProcessTable::isImageRunningInGroup(m_imageName, m_child);
     // The program may have written its last words just before it ended: deliver everything
     // waiting in the pipe before the end is decided -- an error message above all.
     while (m_running && !m_delivering && deliverChunk()) {
@@ -307,8 +310,7 @@ void DOSOutputs::tryToFinish() {
     if (!m_running || m_delivering) {
         return;
     }
-    ProcessTable::reapAdoptedMembers(m_child);
-    if (ProcessTable::isImageRunningInGroup(m_imageName, m_child)) {
+    if (treeRuns) {
         if (!m_treePoll.isActive()) {
             m_treePoll.start();
         }

@@ -3,6 +3,8 @@
 #include "options/OptionsFile.h"
 #include "options/SettingsFile.h"
 
+#include <QDir>
+
 Session::Session(const QString& programFolder, QObject* parent)
     : QObject(parent), m_files(programFolder), m_run(m_queue) {
     PlatformDescription platform = PlatformDescription::native();
@@ -26,9 +28,10 @@ RestoredSetup Session::restoreSetup() const {
 
 bool Session::saveSetup(int bitRateIndex, int sampleRateIndex, int channelIndex,
                         const QString& outputFolder, int formatIndex) const {
-    return writeSetupIni(m_files.setupIni(), formatSetupIni(bitRateIndex, sampleRateIndex,
-                                                            channelIndex, outputFolder,
-                                                            formatIndex));
+    QDir().mkpath(m_files.settingsFolder());
+    return writeSetupIni(
+        m_files.setupIni(),
+        formatSetupIni(bitRateIndex, sampleRateIndex, channelIndex, outputFolder, formatIndex));
 }
 
 void Session::loadOptions() const {
@@ -36,5 +39,6 @@ void Session::loadOptions() const {
 }
 
 bool Session::saveOptions() const {
+    QDir().mkpath(m_files.settingsFolder());
     return SaveOptionsFile(Options(), m_files.optionsIni());
 }
