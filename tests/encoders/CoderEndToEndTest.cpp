@@ -405,7 +405,14 @@ protected:
         const std::optional<pid_t> child = waitForChild(m_coder->pid(), "ffmpeg", 10s);
         ASSERT_TRUE(child.has_value()) << "no ffmpeg child of coder";
         m_ffmpeg = *child;
-        m_coder->pump(300ms);  // let the conversion get going
+        // Let the conversion get going: ffmpeg has written part of its file (a busy machine may
+        // take a while to get there).
+        const auto deadline = std::chrono::steady_clock::now() + 20s;
+        while (!fileExists(m_folder.file(".long.mp3.part")) && !m_coder->ended() &&
+               std::chrono::steady_clock::now() < deadline) {
+            m_coder->pump(50ms);
+        }
+        m_coder->pump(200ms);
         ASSERT_FALSE(m_coder->ended()) << m_coder->outSoFar();
         ASSERT_TRUE(fileExists(m_folder.file(".long.mp3.part"))) << "ffmpeg writes elsewhere";
     }
