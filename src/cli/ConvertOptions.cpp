@@ -65,7 +65,6 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
     ParsedCommandLine parsed;
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption convert(QStringLiteral("convert"));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")}, QString(),
                                     QStringLiteral("DIR"));

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -205,6 +207,32 @@ TEST_F(WindowTest, RealWindowConvertsThreeFixturesToMp3) {
         EXPECT_EQ(info.bitRate, 320000);
     }
     EXPECT_EQ(w.LV->topLevelItemCount(), 0);
+    EXPECT_EQ(w.lblPB->text(), "Done.");
+}
+
+TEST_F(WindowTest, RealWindowConvertsAVideoWithTheFormatSetupIniRestores) {
+    useEncoder("coder");
+    QFile setup(folder() + "/setup.ini");
+    ASSERT_TRUE(setup.open(QIODevice::WriteOnly));
+    setup.write("\"-1\"\r\n\"-1\"\r\n\"1\"\r\n\"" + QFile::encodeName(folder()) +
+                "/video\"\r\n\"7\"\r\n");  // line 5: 3GP
+    setup.close();
+    frmMain& w = window();
+    EXPECT_EQ(w.cmbOF->currentIndex(), 7);
+    EXPECT_EQ(w.findChild<QLabel*>("Label9")->text(), QString::fromUtf8("MP3 - 音乐声音格式"))
+        << "the window keeps saying MP3 whatever the format";
+    QStringList labels;
+    QObject::connect(&w.run(), &ConversionRun::progressChanged,
+                     [&](int, const ProgressDisplay& d) { labels << d.label; });
+    w.AddFileRow(QStringLiteral(VORDANA_FIXTURES_DIR "/video/clip-320x240-25fps-3s.avi"));
+    convert(w);
+    const QStringList outputs = QDir(folder() + "/video").entryList(QDir::Files);
+    ASSERT_EQ(outputs.size(), 1) << labels.join(" | ").toStdString();
+    EXPECT_TRUE(outputs[0].endsWith(".3gp"));
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](const QString& l) {
+        return l.startsWith(QString::fromUtf8("转换中"));
+    })) << "the first stage shows the video encoder's figures";
+    EXPECT_EQ(labels.last(), QString::fromUtf8("完成 100%")) << "the second stage the others'";
     EXPECT_EQ(w.lblPB->text(), "Done.");
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "frmMain.h"
 #include "options/OptionsFile.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestPaths.h"
-#include "frmMain.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +35,10 @@ protected:
 
     void useEncoder(const QString& helperOrCoder) {
         if (helperOrCoder == QLatin1String("coder")) {
-            QFile::copy(TestPaths::programFolder() + "/data/coder", folder() + "/data/coder");
+            // The real adapters, all three.
+            for (const char* adapter : {"/data/coder", "/data/coder2", "/data/conv"}) {
+                QFile::copy(TestPaths::programFolder() + adapter, folder() + adapter);
+            }
         } else {
             TestPaths::copyHelperAs(helperOrCoder, folder() + "/data", "coder");
         }

@@ -1,6 +1,9 @@
 #include "conversion/ConversionRun.h"
 
+#include "conversion/CommandPieces.h"
 #include "conversion/OutputReservation.h"
+#include "conversion/SecondStageCommand.h"
+#include "conversion/VideoProgressParser.h"
 #include "filelist/FileQueue.h"
 #include "platform/PrivateTempFolder.h"
 #include "process/DOSOutputs.h"
@@ -14,6 +17,7 @@
 #include <QTimer>
 
 #include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -85,7 +89,8 @@ struct ConversionRun::Lane {
     int index;
     DOSOutputs objffmpeg;
     DOSOutputs objDOS;
-    EncoderProgressParser progress;
+    EncoderProgressParser progress;     // ffmpeg-style output; its glyph is the lane's
+    VideoProgressParser videoProgress;  // mencoder-style output of the first video stage
     ProgressDisplay display;
     QTimer watchdog;
     QString lastLine;  // the encoder repeats its last time line while it waits: not progress
@@ -95,7 +100,9 @@ struct ConversionRun::Lane {
     quint64 entryId = 0;
     qsizetype resultIndex = -1;
     QString input;
+    PlatformDescription platform;  // the run's, with the lane's own temporary folder
     EncoderCommand command;
+    bool secondStage = false;
     OutputReservation reservation;
     QElapsedTimer clock;
     QString stopReason;  // set when the run ended the encoder itself
@@ -112,7 +119,15 @@ ConversionRun::ConversionRun(FileQueue& queue, QObject* parent)
     setLaneCount(1);
 }
 
-ConversionRun::~ConversionRun() = default;
+ConversionRun::~ConversionRun() {
+    // The lanes' folders go when they are empty; an encoder still at work (the window closed
+    // during a run) keeps its own.
+    for (const auto& lane : m_lanes) {
+        if (!lane->platform.temporaryFolder.isEmpty()) {
+            QDir().rmdir(lane->platform.temporaryFolder);
+        }
+    }
+}
 
 void ConversionRun::setProgressYield(std::function<void()> yield) {
     m_progressYield = std::move(yield);
@@ -122,6 +137,7 @@ void ConversionRun::setProgressYield(std::function<void()> yield) {
         lane->progress = EncoderProgressParser(m_progressYield);
         lane->progress.DurationSeconds = duration;
         lane->progress.SpinnerGlyph = glyph;
+        lane->videoProgress = VideoProgressParser(m_progressYield);
     }
 }
 
@@ -137,9 +153,13 @@ void ConversionRun::setLaneCount(int lanes) {
         auto lane = std::make_unique<Lane>(static_cast<int>(m_lanes.size()));
         Lane* l = lane.get();
         l->progress = EncoderProgressParser(m_progressYield);
+        l->videoProgress = VideoProgressParser(m_progressYield);
         for (DOSOutputs* runner : {&l->objffmpeg, &l->objDOS}) {
+            const bool mencoderStyle = runner == &l->objDOS;
             connect(runner, &DOSOutputs::ReceiveOutputs, this,
-                    [this, l](const QString& chunk) { onOutput(*l, chunk); });
+                    [this, l, mencoderStyle](const QString& chunk) {
+                        onOutput(*l, chunk, mencoderStyle);
+                    });
             connect(runner, &DOSOutputs::CommandOver, this,
                     [this, l, runner] { onEncoderEnded(*l, *runner); });
         }
@@ -270,9 +290,20 @@ bool ConversionRun::startNextFile(Lane& lane) {
         m_settings.outputFolder += separator;
         emit outputFolderChanged(m_settings.outputFolder);
     }
+    // Each lane has its own intermediate file, in a folder of its own: lanes, and other copies of
+    // the program, never write each other's.
+    lane.platform = m_platform;
+    lane.platform.temporaryFolder =
+        m_platform.temporaryFolder + QStringLiteral("/work-%1-%2").arg(::getpid()).arg(lane.index);
+    lane.secondStage = false;
+    if (needsSecondStage(m_settings.formatIndex)) {
+        QDir().mkpath(lane.platform.temporaryFolder);
+        // A file left by an earlier run must never become this file's second stage.
+        OutputReservation::removeRegularFile(CommandPieces::intermediatePath(lane.platform));
+    }
     OutputReservation& reservation = lane.reservation;
     lane.command = BuildEncoderCommand(
-        m_settings, entry->path, m_clock(), m_platform,
+        m_settings, entry->path, m_clock(), lane.platform,
         [&reservation](const QString& name) { return !reservation.reserve(name); });
     if (!lane.command.problem.isEmpty()) {
         FileResult result = m_results.at(lane.resultIndex);
@@ -301,7 +332,7 @@ bool ConversionRun::startNextFile(Lane& lane) {
     return true;
 }
 
-void ConversionRun::onOutput(Lane& lane, const QString& chunk) {
+void ConversionRun::onOutput(Lane& lane, const QString& chunk, bool mencoderStyle) {
     // Anything but the encoder's heartbeat (the same time line again) shows it is working.
     bool active = false;
     QString text = lane.partLine + chunk;
@@ -321,7 +352,10 @@ void ConversionRun::onOutput(Lane& lane, const QString& chunk) {
         lane.watchdog.start(static_cast<int>(m_stallTimeout.count()));
     }
 
-    if (lane.progress.feed(chunk, lane.display)) {
+    const bool changed =
+        mencoderStyle ? lane.videoProgress.feed(chunk, lane.display, lane.progress.SpinnerGlyph)
+                      : lane.progress.feed(chunk, lane.display);
+    if (changed) {
         emit progressChanged(lane.index, lane.display);
     }
 }
@@ -330,7 +364,46 @@ void ConversionRun::onEncoderEnded(Lane& lane, DOSOutputs& runner) {
     if (!lane.busy) {
         return;
     }
+    const bool firstStageOfTwo =
+        &runner == &lane.objDOS && !lane.secondStage && needsSecondStage(m_settings.formatIndex);
+    // A first stage that failed (or was stopped) has no second: the file fails with the first
+    // stage's reason, and no intermediate of an earlier file can be published under its name.
+    if (firstStageOfTwo && lane.stopReason.isEmpty() && runner.exitStatus() == 0 &&
+        isNonEmptyFile(lane.command.outputPath)) {
+        startSecondStage(lane);
+        return;
+    }
     completeFile(lane, runner);
+}
+
+void ConversionRun::startSecondStage(Lane& lane) {
+    OutputReservation& reservation = lane.reservation;
+    lane.command = BuildSecondStageCommand(
+        m_settings, lane.input, m_clock(), lane.platform,
+        [&reservation](const QString& name) { return !reservation.reserve(name); });
+    lane.secondStage = true;
+    if (!lane.command.problem.isEmpty()) {
+        lane.stopReason = lane.command.problem;
+        lane.stopStatus = FileStatus::Failed;
+        completeFile(lane, lane.objffmpeg);
+        return;
+    }
+    EncoderImageName() = lane.command.imageName;
+    lane.objffmpeg.setCommandLine(lane.command.commandLine);
+    lane.progress.DurationSeconds = 0;
+    if (!lane.objffmpeg.start(QString(), lane.command.program)) {
+        // The runner has said so; as with a first stage that cannot start, the run ends and
+        // the file stays queued.
+        lane.reservation.release();
+        OutputReservation::removeRegularFile(CommandPieces::intermediatePath(lane.platform));
+        lane.busy = false;
+        m_queue.release(lane.entryId);
+        m_results.removeAt(lane.resultIndex);
+        m_encoderStarted = false;
+        finishIfIdle();
+        return;
+    }
+    lane.watchdog.start(static_cast<int>(m_stallTimeout.count()));
 }
 
 void ConversionRun::completeFile(Lane& lane, const DOSOutputs& runner) {
@@ -352,6 +425,9 @@ void ConversionRun::completeFile(Lane& lane, const DOSOutputs& runner) {
         lane.reservation.keep();
     } else {
         lane.reservation.release();
+    }
+    if (needsSecondStage(m_settings.formatIndex)) {
+        OutputReservation::removeRegularFile(CommandPieces::intermediatePath(lane.platform));
     }
     lane.busy = false;
     lane.progress.DurationSeconds = 0;

@@ -100,8 +100,9 @@ private:
     void fillLanes();
     // Starts the next file on `lane`; false when the queue had none or the file ended at once.
     bool startNextFile(Lane& lane);
-    void onOutput(Lane& lane, const QString& chunk);
+    void onOutput(Lane& lane, const QString& chunk, bool mencoderStyle);
     void onEncoderEnded(Lane& lane, DOSOutputs& runner);
+    void startSecondStage(Lane& lane);
     void completeFile(Lane& lane, const DOSOutputs& runner);
     void record(Lane& lane, FileResult result);
     void finishIfIdle();

@@ -1,5 +1,6 @@
 #include "conversion/EncoderCommand.h"
 
+#include "conversion/CommandPieces.h"
 #include "conversion/GetFile.h"
 #include "process/CommandLineText.h"
 #include "text/LeadingNumber.h"
@@ -7,50 +8,6 @@
 #include <vector>
 
 namespace {
-
-QString encoderPath(const PlatformDescription& platform, const QString& encoder) {
-    // Left unquoted at the head of the line; the runner finds the program by trying the
-    // blank-delimited prefixes, so a program folder with blanks still works.
-    return platform.programFolder + platform.separator + QStringLiteral("data") +
-           platform.separator + platform.imageName(encoder);
-}
-
-// A file name may hold 255 bytes; the encoder's partial file adds "." and ".part".
-constexpr qsizetype kNameBytes = 255 - 6;
-
-// `base` cut to at most `bytes` bytes of UTF-8, never inside a character.
-QString fitBase(const QString& base, qsizetype bytes) {
-    QString fitted;
-    qsizetype used = 0;
-    for (qsizetype i = 0; i < base.size();) {
-        const qsizetype length = base.at(i).isHighSurrogate() && i + 1 < base.size() ? 2 : 1;
-        const QString character = base.mid(i, length);
-        const qsizetype size = character.toUtf8().size();
-        if (used + size > bytes) {
-            break;
-        }
-        fitted += character;
-        used += size;
-        i += length;
-    }
-    return fitted;
-}
-
-// folder + base + tail + extension, or with "-2", "-3", ... before the extension: the first
-// name nobody has taken, so two inputs with the same base name converted within one second keep
-// both results.
-QString freeOutputName(const QString& folder, const QString& base, const QString& tail,
-                       const QString& extension,
-                       const std::function<bool(const QString&)>& nameTaken) {
-    for (int n = 1;; ++n) {
-        const QString suffix =
-            tail + (n == 1 ? QString() : QLatin1Char('-') + QString::number(n)) + extension;
-        const QString name = folder + fitBase(base, kNameBytes - suffix.toUtf8().size()) + suffix;
-        if (!nameTaken || !nameTaken(name)) {
-            return name;
-        }
-    }
-}
 
 // The first setting the format's first stage puts in its command line that is not a plain
 // number, as a reason.
@@ -85,14 +42,6 @@ QString settingProblem(const EncoderSettings& settings) {
     return QString();
 }
 
-// The scratch file of the two-stage formats traditionally goes unquoted; quote it only when a
-// blank or quote in the folder would otherwise split it.
-QString intermediateArgument(const QString& path) {
-    const bool needsQuotes = path.contains(QLatin1Char(' ')) || path.contains(QLatin1Char('\t')) ||
-                             path.contains(QLatin1Char('"'));
-    return needsQuotes ? CommandLineText::quoteArgument(path) : path;
-}
-
 }  // namespace
 
 QString TimeStamp(const QTime& time) {
@@ -119,11 +68,11 @@ EncoderCommand BuildEncoderCommand(const EncoderSettings& settings, const QStrin
     if (settings.formatIndex == 8) {
         command.runner = RunnerChoice::objffmpeg;
         command.imageName = platform.imageName(QStringLiteral("coder"));
-        command.program = encoderPath(platform, QStringLiteral("coder"));
-        command.outputPath = freeOutputName(folder, base, QLatin1Char('_') + stamp,
-                                            QStringLiteral(".mp3"), nameTaken);
+        command.program = CommandPieces::encoderPath(platform, QStringLiteral("coder"));
+        command.outputPath = CommandPieces::freeOutputName(folder, base, QLatin1Char('_') + stamp,
+                                                           QStringLiteral(".mp3"), nameTaken);
         command.writesFinalFile = true;
-        command.commandLine = encoderPath(platform, QStringLiteral("coder")) +
+        command.commandLine = CommandPieces::encoderPath(platform, QStringLiteral("coder")) +
                               QStringLiteral(" -i ") + input + QStringLiteral(" -y -vn -ar ") +
                               settings.sampleRate + QStringLiteral(" -ab ") + settings.bitRate +
                               QStringLiteral("k -ac ") +
@@ -134,8 +83,9 @@ EncoderCommand BuildEncoderCommand(const EncoderSettings& settings, const QStrin
 
     command.runner = RunnerChoice::objDOS;
     command.imageName = platform.imageName(QStringLiteral("conv"));
-    command.program = encoderPath(platform, QStringLiteral("conv"));
-    const QString conv = encoderPath(platform, QStringLiteral("conv")) + QLatin1Char(' ') + input;
+    command.program = CommandPieces::encoderPath(platform, QStringLiteral("conv"));
+    const QString conv =
+        CommandPieces::encoderPath(platform, QStringLiteral("conv")) + QLatin1Char(' ') + input;
     const QString videoTail = QLatin1Char('-') + stamp;
 
     switch (settings.formatIndex) {
@@ -146,18 +96,17 @@ EncoderCommand BuildEncoderCommand(const EncoderSettings& settings, const QStrin
         case 7:
             // Every two-stage format goes through the same fixed intermediate; the second stage
             // turns it into the final file, which is where the free-name check happens.
-            command.outputPath =
-                platform.temporaryFolder + platform.separator + QStringLiteral("tmp.mp4");
+            command.outputPath = CommandPieces::intermediatePath(platform);
             command.writesFinalFile = false;
             command.commandLine = conv +
                                   QStringLiteral(
                                       " -oac mp3lame -lameopts preset=320 -ovc lavc -lavcopts "
                                       "vcodec=mpeg4:vbitrate=1200 -of avi -o ") +
-                                  intermediateArgument(command.outputPath);
+                                  CommandPieces::intermediateArgument(command.outputPath);
             break;
         case 2:
         case 3:
-            command.outputPath = freeOutputName(
+            command.outputPath = CommandPieces::freeOutputName(
                 folder, base, videoTail,
                 settings.formatIndex == 2 ? QStringLiteral(".mpg") : QStringLiteral(".avi"),
                 nameTaken);
@@ -170,8 +119,8 @@ EncoderCommand BuildEncoderCommand(const EncoderSettings& settings, const QStrin
                 quoteArgument(command.outputPath);
             break;
         case 4:
-            command.outputPath =
-                freeOutputName(folder, base, videoTail, QStringLiteral(".mp4"), nameTaken);
+            command.outputPath = CommandPieces::freeOutputName(folder, base, videoTail,
+                                                               QStringLiteral(".mp4"), nameTaken);
             command.commandLine = conv + QStringLiteral(" -oac mp3lame -lameopts preset=") +
                                   settings.bitRate +
                                   QStringLiteral(" -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=") +

@@ -87,19 +87,6 @@ QString plainDecimal(double value) {
     return text;
 }
 
-QString nextGlyph(const QString& glyph) {
-    if (glyph == QLatin1String("-")) {
-        return QStringLiteral("\\");
-    }
-    if (glyph == QLatin1String("\\")) {
-        return QStringLiteral("|");
-    }
-    if (glyph == QLatin1String("|")) {
-        return QStringLiteral("/");
-    }
-    return QStringLiteral("-");
-}
-
 // Finds every `marker` that has at least one character after it and appends what follows it up
 // to the next blank (or the end of the chunk). A marker cut by the chunk's end is not seen; a
 // value cut by it is read as far as it goes. Returns whether any marker was found.
@@ -129,6 +116,19 @@ bool collectAfterMarker(const QString& chunk, const QString& marker, QString& co
 
 }  // namespace
 
+QString nextSpinnerGlyph(const QString& glyph) {
+    if (glyph == QLatin1String("-")) {
+        return QStringLiteral("\\");
+    }
+    if (glyph == QLatin1String("\\")) {
+        return QStringLiteral("|");
+    }
+    if (glyph == QLatin1String("|")) {
+        return QStringLiteral("/");
+    }
+    return QStringLiteral("-");
+}
+
 EncoderProgressParser::EncoderProgressParser(std::function<void()> yield)
     : m_yield(std::move(yield)) {}
 
@@ -148,7 +148,7 @@ bool EncoderProgressParser::feed(const QString& chunkText, ProgressDisplay& disp
 
     // The glyph turns with every chunk, so the label shows activity even when the encoder's
     // chunks carry no time report.
-    SpinnerGlyph = nextGlyph(SpinnerGlyph);
+    SpinnerGlyph = nextSpinnerGlyph(SpinnerGlyph);
 
     bool changed = false;
     // Without a duration the ratio means nothing: keep the display until the banner arrives.

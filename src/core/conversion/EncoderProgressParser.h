@@ -12,6 +12,9 @@ struct ProgressDisplay {
     QString label = QStringLiteral("0%");
 };
 
+// The activity glyph after `glyph`: "-" -> "\\" -> "|" -> "/" -> "-" (anything else -> "-").
+QString nextSpinnerGlyph(const QString& glyph);
+
 // Reads the ffmpeg-style encoder's console output chunk by chunk: the banner's "Duration: " gives
 // the length of the input, each "time=" the position reached, and the ratio becomes the display.
 class EncoderProgressParser {

@@ -6,19 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-// Removes `path` when it is a regular file (a link planted under the name goes, never what it
-// points to).
-void removeRegularFile(const QString& path) {
+void OutputReservation::removeRegularFile(const QString& path) {
     const QByteArray native = QFile::encodeName(path);
     struct stat st {};
     if (::lstat(native.constData(), &st) == 0 && S_ISREG(st.st_mode)) {
         ::unlink(native.constData());
     }
 }
-
-}  // namespace
 
 bool OutputReservation::reserve(const QString& path) {
     const QByteArray native = QFile::encodeName(path);
@@ -43,7 +37,8 @@ void OutputReservation::release() {
     removeRegularFile(partialPath(m_path));
     const QByteArray native = QFile::encodeName(m_path);
     struct stat st {};
-    if (::lstat(native.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == m_device && st.st_ino == m_inode) {
+    if (::lstat(native.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == m_device &&
+        st.st_ino == m_inode) {
         ::unlink(native.constData());
     }
     m_path.clear();

@@ -27,6 +27,9 @@ public:
 
     // Where the encoder writes until its file is complete: ".<name>.part" in the same folder.
     static QString partialPath(const QString& outputPath);
+    // Removes `path` when it is a regular file: a link planted under the name goes, never what
+    // it points to.
+    static void removeRegularFile(const QString& path);
 
 private:
     QString m_path;

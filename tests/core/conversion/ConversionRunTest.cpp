@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -240,4 +241,44 @@ TEST_F(ConversionRunTest, CancelStopsTheEncoderAndLeavesNothingAtAnyMoment) {
             << "files not started stay queued";
         m_queue.clear();
     }
+}
+
+TEST_F(ConversionRunTest, TwoStageFormatsGoThroughTheirOwnIntermediateAndOnlyAfterASuccess) {
+    TestPaths::copyHelperAs("fake_conv", m_program.path() + "/data", "conv");
+    m_run.settings().applyPreset(0);  // RMVB: conv makes the intermediate, coder the final file
+    m_run.setClock([] { return QTime(14, 30, 59); });
+    QStringList mencoderLabels;
+    QObject::connect(&m_run, &ConversionRun::progressChanged,
+                     [&](int, const ProgressDisplay& d) { mencoderLabels << d.label; });
+    m_queue.append(input("clip.avi"));
+    runToEnd();
+    ASSERT_EQ(m_finished.size(), 1);
+    EXPECT_TRUE(m_finished[0].converted()) << m_finished[0].reason.toStdString();
+    EXPECT_EQ(QFileInfo(m_finished[0].output).fileName(), "clip-143059.rmvb");
+    EXPECT_TRUE(mencoderLabels.contains(QString::fromUtf8("结束 100%")))
+        << "the first stage's figures are shown";
+    EXPECT_EQ(mencoderLabels.last(), QString::fromUtf8("完成 100%")) << "then the second's";
+    EXPECT_EQ(EncoderImageName(), "coder");
+    EXPECT_EQ(outputFolderEntries(), QStringList{"clip-143059.rmvb"});
+
+    // A first stage that fails has no second stage, even with an intermediate of an earlier
+    // file lying where the second stage would read it.
+    const QString work =
+        QStringLiteral("%1/work-%2-0").arg(m_run.platform().temporaryFolder).arg(::getpid());
+    QDir().mkpath(work);
+    QFile stale(work + "/tmp.mp4");
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("the previous file's video");
+    stale.close();
+    m_finished.clear();
+    QSignalSpy secondStage(&m_run.objffmpeg(), &DOSOutputs::CommandOver);
+    m_queue.append(input("will-fail.avi"));
+    runToEnd();
+    ASSERT_EQ(m_finished.size(), 1);
+    EXPECT_EQ(m_finished[0].status, FileStatus::Failed);
+    EXPECT_TRUE(m_finished[0].reason.contains("no video stream"))
+        << m_finished[0].reason.toStdString();
+    EXPECT_EQ(secondStage.count(), 0);
+    EXPECT_FALSE(QFile::exists(work + "/tmp.mp4"));
+    EXPECT_EQ(outputFolderEntries(), QStringList{"clip-143059.rmvb"});
 }

@@ -1,4 +1,5 @@
 #include "conversion/EncoderCommand.h"
+#include "conversion/SecondStageCommand.h"
 
 #include "process/CommandLineText.h"
 
@@ -435,3 +436,83 @@ TEST(EncoderCommandTest, BaseNameIsCutAtTheFirstDot) {
 }
 
 }  // namespace
+
+namespace {
+
+EncoderSettings videoSettings(int format, const char* size) {
+    EncoderSettings settings = windowsSettings();
+    settings.formatIndex = format;
+    settings.frameSize = u(size);
+    settings.videoBitRate = u("600");
+    settings.outputFolder = u("D:\\out");  // no trailing separator: the second stage adds it
+    return settings;
+}
+
+}  // namespace
+
+TEST(SecondStageCommandTest, FixedAndSizedTemplatesMatchTheWindowsInstallation) {
+    const PlatformDescription platform = PlatformDescription::windows(u("C:\\app"));
+    const QTime at(14, 30, 59);
+    const struct {
+        int format;
+        const char* size;
+        const char* commandLine;
+        const char* imageName;
+    } cases[] = {
+        {0, "原始大小",
+         "C:\\app\\data\\coder.exe -i c:\\tmp\\tmp.mp4 -y -vcodec rv10 -b 1200k -f rm  -ab 128k "
+         "-ac 2 \"D:\\out\\clip-143059.rmvb\"",
+         "coder.exe"},
+        {0, "640x480",
+         "C:\\app\\data\\coder.exe -i c:\\tmp\\tmp.mp4 -y -s 640x480 -vcodec rv10 -b 600k -f rm "
+         "-ar 44100 -ab 128k -ac 2 \"D:\\out\\clip-143059.rmvb\"",
+         "coder.exe"},
+        {1, "原始大小",
+         "C:\\app\\data\\coder.exe -i c:\\tmp\\tmp.mp4 -y -vcodec rv10 -b 1200k -f rm  -ab 128k "
+         "-ac 2 \"D:\\out\\clip-143059.rm\"",
+         "coder.exe"},
+        {5, "原始大小",
+         "C:\\app\\data\\coder.exe -i c:\\tmp\\tmp.mp4 -y -ac 2 -ar 48000 -ab 128k "
+         "\"D:\\out\\clip-143059.mov\"",
+         "coder.exe"},
+        {5, "320x180",
+         "C:\\app\\data\\coder.exe -i c:\\tmp\\tmp.mp4 -y -s 320x180 -ac 2 -ar 48000 -ab 128k "
+         "\"D:\\out\\clip-143059.mov\"",
+         "coder.exe"},
+        {6, "原始大小",
+         "C:\\app\\data\\coder2.exe -i c:\\tmp\\tmp.mp4 -y -s 320x240 -vcodec mpeg4 -acodec "
+         "amr_nb -ac 1 -ar 8000 -ab 12.2k \"D:\\out\\clip-143059.mp4\"",
+         "coder2.exe"},
+        {7, "176x144",
+         "C:\\app\\data\\coder2.exe -i c:\\tmp\\tmp.mp4 -y -s 176x144 -vcodec mpeg4 -acodec "
+         "amr_nb -ac 1 -ar 8000 -ab 12.2k \"D:\\out\\clip-143059.3gp\"",
+         "coder2.exe"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.format);
+        const EncoderCommand command = BuildSecondStageCommand(videoSettings(c.format, c.size),
+                                                               u("E:\\v\\clip.avi"), at, platform);
+        EXPECT_EQ(command.commandLine, u(c.commandLine));
+        EXPECT_EQ(command.imageName, u(c.imageName));
+        EXPECT_EQ(command.runner, RunnerChoice::objffmpeg);
+        EXPECT_TRUE(command.problem.isEmpty());
+    }
+    EXPECT_TRUE(needsSecondStage(0) && needsSecondStage(7));
+    EXPECT_FALSE(needsSecondStage(2) || needsSecondStage(4) || needsSecondStage(8));
+    EXPECT_TRUE(completesInTheFirstStage(3));
+}
+
+TEST(SecondStageCommandTest, SizesAndNumbersThatAreNotSuchNeverReachTheCommandLine) {
+    const PlatformDescription platform = PlatformDescription::windows(u("C:\\app"));
+    EncoderSettings settings = videoSettings(0, "640x480 -t 1");
+    EXPECT_EQ(BuildSecondStageCommand(settings, u("E:\\v\\clip.avi"), kAt953, platform).problem,
+              u("the video size \"640x480 -t 1\" is not WIDTHxHEIGHT"));
+    settings = videoSettings(1, "640x480");
+    settings.sampleRate = u("44100 -y");
+    EXPECT_TRUE(BuildSecondStageCommand(settings, u("E:\\v\\clip.avi"), kAt953, platform)
+                    .commandLine.isEmpty());
+    // The fixed template takes no setting at all, so odd texts elsewhere do not matter.
+    settings.frameSize = u("原始大小");
+    EXPECT_TRUE(BuildSecondStageCommand(settings, u("E:\\v\\clip.avi"), kAt953, platform)
+                    .problem.isEmpty());
+}
