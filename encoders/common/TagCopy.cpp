@@ -85,10 +85,12 @@ TagLib::String canonicalKey(const TagLib::String& key) {
 }
 
 // Fields that describe how the source was encoded (the encoder or the one who ran it, its
-// settings, gapless data, length); they would be wrong for the new MP3.
+// settings, gapless data, length) or how it is laid out (an album image's CUE sheet); they would
+// be wrong for the new MP3.
 bool describesTheSourceEncoding(const TagLib::String& key) {
-    static const std::array<const char*, 7> kKeys = {
-        "ENCODING", "ENCODER", "ENCODEDBY", "ENCODERSETTINGS", "LENGTH", "ITUNSMPB", "ITUNNORM",
+    static const std::array<const char*, 8> kKeys = {
+        "ENCODING", "ENCODER",  "ENCODEDBY", "ENCODERSETTINGS",
+        "LENGTH",   "ITUNSMPB", "ITUNNORM",  "CUESHEET",
     };
     return std::any_of(kKeys.begin(), kKeys.end(),
                        [&key](const char* name) { return key == name; });

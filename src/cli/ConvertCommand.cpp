@@ -2,7 +2,7 @@
 
 #include "ConvertProgress.h"
 #include "conversion/ConversionRun.h"
-#include "filelist/FolderScan.h"
+#include "filelist/InputGathering.h"
 #include "filelist/NativeNames.h"
 #include "platform/ConsolePrompts.h"
 #include "session/Session.h"
@@ -207,15 +207,20 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
     }
 
     FileQueue& queue = session.queue();
+    GatherOptions gather;
+    gather.splitImages = options.splitImages && options.format == EncoderSettings::kMp3Format;
+    gather.cueEncoding = options.cueEncoding;
+    gather.extensions = searchedExtensions(options.format);
+    QList<FileResult> unreadable;  // inputs that give nothing to convert
     for (const QString& path : options.paths) {
         const QFileInfo info(path);
         const QString absolute = QDir::cleanPath(info.absoluteFilePath());
-        if (info.isDir()) {
-            QStringList found;
-            SearchFolder(absolute, found, {}, searchedExtensions(options.format));
-            queue.append(found);
-        } else {
-            queue.append(absolute);
+        const Gathered gathered =
+            info.isDir() ? gatherFolder(absolute, gather) : gatherFile(absolute, gather);
+        queue.append(gathered.items);
+        for (const auto& [input, reason] : gathered.problems) {
+            unreadable << FileResult{input, QString(), FileStatus::Failed, reason, 0.0};
+            print(err, QStringLiteral("failed: %1: %2\n").arg(input, reason));
         }
     }
     const QStringList inputs = queue.paths();
@@ -243,7 +248,7 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
     }
     progress.finish();
 
-    QList<FileResult> results = run.results();
+    QList<FileResult> results = unreadable + run.results();
     // Whatever is still queued was never started: the encoder could not be, or the run was
     // cancelled first.
     const QString notStarted = run.encoderStarted() ? QStringLiteral("cancelled before it started")
@@ -253,7 +258,7 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
                               run.encoderStarted() ? FileStatus::Cancelled : FileStatus::Failed,
                               notStarted, 0.0};
     }
-    if (inputs.isEmpty() && !options.json) {
+    if (inputs.isEmpty() && unreadable.isEmpty() && !options.json) {
         print(err, QStringLiteral("vordana: no file to convert was found\n"));
     }
     print(out, options.json ? QString::fromUtf8(jsonReport(results)) : textReport(results));

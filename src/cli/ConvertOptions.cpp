@@ -39,6 +39,9 @@ QString convertUsage() {
                "Converts each file (to MP3 unless --format says otherwise); folders are "
                "searched for .ape files\n"
                "(for a video format: for video files), without following links to folders.\n"
+               "An album image with a CUE sheet (a .cue beside it, or one in its tag) becomes "
+               "one MP3 per track;\n"
+               "a .cue file converts the tracks it lists.\n"
                "\n"
                "  -o, --output DIR       where the results go (default: the output folder)\n"
                "      --format N|NAME    0-8 or rmvb, rm, mpg, avi, mp4, mov, phone-mp4, 3gp, "
@@ -50,6 +53,8 @@ QString convertUsage() {
                "      --video-bitrate N  video bit rate in kbit/s\n"
                "      --fps N            frame rate\n"
                "  -j, --jobs N           files at once (default: one per core)\n"
+               "      --no-split         convert album images whole, not track by track\n"
+               "      --cue-encoding NAME   the CUE sheets' text encoding (e.g. GB18030)\n"
                "  -q, --quiet            no progress; only failures and the summary\n"
                "      --json             the results as one JSON document on standard output\n"
                "  -h, --help             this text\n"
@@ -80,10 +85,13 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
                                   QStringLiteral("N"));
     const QCommandLineOption quiet(QStringList{QStringLiteral("q"), QStringLiteral("quiet")});
     const QCommandLineOption json(QStringLiteral("json"));
+    const QCommandLineOption noSplit(QStringLiteral("no-split"));
+    const QCommandLineOption cueEncoding(QStringLiteral("cue-encoding"), QString(),
+                                         QStringLiteral("NAME"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
     parser.addOptions({convert, output, format, bitRate, rate, channels, size, videoBitRate, fps,
-                       jobs, quiet, json, help, version});
+                       jobs, quiet, json, noSplit, cueEncoding, help, version});
 
     const bool understood = parser.parse(arguments);
     // Help and version answer whatever else the line holds, even a mistake; after "--" they
@@ -177,6 +185,13 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
                            .arg(quoted(text)));
         }
         wanted.jobs = count;
+    }
+    wanted.splitImages = !parser.isSet(noSplit);
+    if (parser.isSet(cueEncoding)) {
+        wanted.cueEncoding = value(cueEncoding);
+        if (wanted.cueEncoding.isEmpty()) {
+            return bad(QStringLiteral("--cue-encoding needs an encoding's name, e.g. GB18030"));
+        }
     }
     wanted.quiet = parser.isSet(quiet);
     wanted.json = parser.isSet(json);

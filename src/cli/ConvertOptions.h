@@ -20,6 +20,8 @@ struct ConvertOptions {
     int jobs = 0;  // 0: as many as the cores this process may use
     bool quiet = false;
     bool json = false;
+    bool splitImages = true;  // album images with a CUE sheet convert track by track
+    QString cueEncoding;      // empty: found out from each sheet's text
     QStringList paths;
 };
 

@@ -1,10 +1,10 @@
 // The ways files enter the main window's list: the open-file dialog, the folder scan, drops on
 // the list or the drop zone, and a click on the drop zone. All of them end in AddFileRow.
-#include "filelist/FileList.h"
-#include "filelist/FolderScan.h"
-#include "platform/Prompts.h"
 #include "CCommonDialogs.h"
+#include "filelist/FileList.h"
+#include "filelist/InputGathering.h"
 #include "frmMain.h"
+#include "platform/Prompts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,7 +16,8 @@
 
 void frmMain::AddFileByDialog() {
     commonDialogs->setTitle(QStringLiteral("Open Files"));
-    commonDialogs->setFilter(QStringLiteral("APE声音文件(*.APE, *.ape)|*.ape|所有格式文件(*.*)|*.*"));
+    commonDialogs->setFilter(QStringLiteral(
+        "APE声音文件(*.APE, *.ape)|*.ape|CUE文件(*.cue)|*.cue|所有格式文件(*.*)|*.*"));
     if (!LastAddFolder.isEmpty()) {
         commonDialogs->setPath(LastAddFolder);
     }
@@ -26,7 +27,7 @@ void frmMain::AddFileByDialog() {
     const QString path = commonDialogs->FileName();
     if (!path.isEmpty()) {
         LastAddFolder = FileList::ParsePath(path);
-        AddFileRow(path);
+        AddPath(path);
     }
     ShowHintIfEmpty();
 }
@@ -52,15 +53,21 @@ QString frmMain::ShowOpenDialog(const QString& title, const QString& initialFold
 }
 
 void frmMain::AddFolderByDialog() {
-    const auto folder = Prompts::current().chooseFolder(QStringLiteral("选择一个文件夹:"), QString());
+    const auto folder =
+        Prompts::current().chooseFolder(QStringLiteral("选择一个文件夹:"), QString());
     picText->show();
     lblText->setText(QStringLiteral("搜索文件..."));
     if (folder && !folder->isEmpty()) {
+        // An album image with a CUE sheet comes in as its tracks: people who add an album folder
+        // want its songs.
+        GatherOptions options;
+        options.yield = [] { QCoreApplication::processEvents(); };
+        const Gathered found = gatherFolder(*folder, options);
         lstAddFolder.clear();
-        SearchFolder(*folder, lstAddFolder, [] { QCoreApplication::processEvents(); });
-        for (const QString& path : lstAddFolder) {
-            AddFileRow(path);
+        for (const FileQueue::Item& item : found.items) {
+            lstAddFolder << item.path;
         }
+        AddGathered(found);
     }
     lblText->setText(QStringLiteral("拖拽文件到这里开始转换"));
     ShowHintIfEmpty();
@@ -74,7 +81,7 @@ bool frmMain::DropFiles(const QMimeData* dropped) {
     for (const QUrl& url : dropped->urls()) {
         if (url.isLocalFile()) {
             // Whatever is dropped goes in, a folder as one row; the folder scan searches folders.
-            AddFileRow(QDir::cleanPath(url.toLocalFile()));
+            AddPath(QDir::cleanPath(url.toLocalFile()));
             any = true;
         }
     }
@@ -85,8 +92,29 @@ bool frmMain::DropFiles(const QMimeData* dropped) {
     return any;
 }
 
+void frmMain::AddPath(const QString& path) {
+    if (path.endsWith(QLatin1String(".cue"), Qt::CaseInsensitive)) {
+        AddGathered(gatherFile(path, GatherOptions{}));
+    } else {
+        AddFileRow(path);
+    }
+}
+
+void frmMain::AddGathered(const Gathered& gathered) {
+    lstFile.append(gathered.items);
+    if (gathered.problems.isEmpty()) {
+        return;
+    }
+    QString text = QStringLiteral("以下CUE文件无法使用：");
+    for (const auto& [path, reason] : gathered.problems) {
+        text += QStringLiteral("\n\n") + path + QLatin1Char('\n') + reason;
+    }
+    Prompts::current().message(text, QStringLiteral("添加"), Prompts::Icon::Exclamation);
+}
+
 void frmMain::AddFileByDropZone() {
-    const QString path = ShowOpenDialog(QStringLiteral("打开文件"), QString(), QStringLiteral("*.*|*.*"));
+    const QString path =
+        ShowOpenDialog(QStringLiteral("打开文件"), QString(), QStringLiteral("*.*|*.*"));
     if (path.isEmpty()) {
         return;
     }

@@ -6,6 +6,7 @@
 #include "MainWindowLayout.h"
 #include "WindowChrome.h"
 #include "conversion/FormatPresets.h"
+#include "conversion/TrackCut.h"
 #include "filelist/FileList.h"
 #include "frmMenu.h"
 #include "frmSuggest.h"
@@ -270,8 +271,14 @@ void frmMain::buildLayout() {
         rows.reserve(count);
         for (qsizetype i = first; i < first + count; ++i) {
             auto* row = new QTreeWidgetItem;
-            row->setText(0, lstFile.paths().at(i));
-            row->setText(1, FileList::formatTag(row->text(0)));
+            // A track of an album image shows the image's name and the track.
+            if (const auto track = lstFile.trackAt(i)) {
+                row->setText(0, track->shortLabel());
+                row->setText(1, QStringLiteral("CUE"));
+            } else {
+                row->setText(0, lstFile.paths().at(i));
+                row->setText(1, FileList::formatTag(row->text(0)));
+            }
             rows << row;
         }
         LV->addTopLevelItems(rows);

@@ -4,6 +4,7 @@
 #include "MainCommands.h"
 #include "conversion/ConversionRun.h"
 #include "filelist/FileQueue.h"
+#include "filelist/InputGathering.h"
 #include "session/Session.h"
 
 #include <QLabel>
@@ -51,6 +52,10 @@ public:
 
     // File list.
     void AddFileRow(const QString& path);
+    // A path the user picked or dropped: a CUE sheet adds its tracks, anything else one row.
+    void AddPath(const QString& path);
+    // Rows for what was gathered (files and tracks); sheets that could not be used are told.
+    void AddGathered(const Gathered& gathered);
     void RemoveSelectedRow();
     void ClearList();
     void ShowHintIfEmpty();

@@ -39,7 +39,7 @@ TEST_F(WindowTest, OpenDialogAddsTheFileAndTheNextOneStartsInItsFolder) {
     EXPECT_TRUE(w.picText->isHidden());
     ASSERT_EQ(m_prompts.fileRequests().size(), 1);
     EXPECT_EQ(m_prompts.fileRequests()[0].filter,
-              u("APE声音文件(*.APE, *.ape)|*.ape|所有格式文件(*.*)|*.*"));
+              u("APE声音文件(*.APE, *.ape)|*.ape|CUE文件(*.cue)|*.cue|所有格式文件(*.*)|*.*"));
 
     m_prompts.expectOpenFile(std::nullopt);  // cancelled: nothing changes
     w.AddFileByDialog();
@@ -148,4 +148,55 @@ TEST_F(WindowTest, OutputFolderFromTheBrowserAndCancelRestoresTheDefault) {
     m_prompts.expectFolder(std::nullopt);
     w.imgBrowse_Click();
     EXPECT_EQ(w.txtPath->text(), folder() + "/output");
+}
+
+TEST_F(WindowTest, ACueSheetComesInAsOneRowPerTrackFromEveryWayIn) {
+    // The album in a folder of its own, beside a plain file.
+    QTemporaryDir tree;
+    const QString album = tree.path() + "/album";
+    QDir().mkpath(album);
+    for (const char* name : {"Live Set.ape", "Live Set.cue"}) {
+        ASSERT_TRUE(
+            QFile::copy(QStringLiteral(VORDANA_FIXTURES_DIR "/cue/") + name, album + "/" + name));
+    }
+    touch(tree.path() + "/single.ape");
+    const QStringList tracks = {u("Live Set.ape #01 Opening"), u("Live Set.ape #02 月光 Moonlight"),
+                                u("Live Set.ape #03 Closing")};
+
+    frmMain& w = window();
+    m_prompts.expectOpenFile(album + "/Live Set.cue");
+    w.AddFileByDialog();
+    ASSERT_EQ(w.LV->topLevelItemCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(w.LV->topLevelItem(i)->text(0), tracks[i]);
+        EXPECT_EQ(w.LV->topLevelItem(i)->text(1), "CUE");
+    }
+    // Rows of tracks behave like rows of files.
+    w.LV->setCurrentItem(w.LV->topLevelItem(1));
+    w.RemoveSelectedRow();
+    EXPECT_EQ(w.LV->topLevelItem(1)->text(0), tracks[2]);
+    w.ClearList();
+
+    // The folder scan takes the tracks instead of the image.
+    m_prompts.expectFolder(tree.path());
+    w.AddFolderByDialog();
+    QStringList rows;
+    for (int i = 0; i < w.LV->topLevelItemCount(); ++i) {
+        rows << w.LV->topLevelItem(i)->text(0);
+    }
+    EXPECT_EQ(rows, QStringList{tree.path() + "/single.ape"} + tracks)
+        << "the folder's own files first, then its subfolders'";
+
+    // A dropped sheet too; one whose image is missing is told, not added.
+    w.ClearList();
+    QFile::remove(album + "/Live Set.ape");
+    auto* data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(album + "/Live Set.cue")});
+    m_prompts.expectMessage();
+    drop(w.LV->viewport(), data);
+    EXPECT_EQ(w.LV->topLevelItemCount(), 0);
+    ASSERT_EQ(m_prompts.messages().size(), 1);
+    EXPECT_TRUE(m_prompts.messages()[0].text.contains("no image found"))
+        << m_prompts.messages()[0].text.toStdString();
+    delete data;
 }

@@ -3,6 +3,7 @@
 #include "conversion/CommandPieces.h"
 #include "conversion/OutputReservation.h"
 #include "conversion/SecondStageCommand.h"
+#include "conversion/TrackCut.h"
 #include "conversion/VideoProgressParser.h"
 #include "filelist/FileQueue.h"
 #include "platform/PrivateTempFolder.h"
@@ -100,7 +101,8 @@ struct ConversionRun::Lane {
     quint64 entryId = 0;
     qsizetype resultIndex = -1;
     QString input;
-    PlatformDescription platform;  // the run's, with the lane's own temporary folder
+    std::shared_ptr<const TrackCut> track;  // the track of an image it cuts, if any
+    PlatformDescription platform;           // the run's, with the lane's own temporary folder
     EncoderCommand command;
     bool secondStage = false;
     OutputReservation reservation;
@@ -277,7 +279,8 @@ bool ConversionRun::startNextFile(Lane& lane) {
     lane.resultIndex = m_results.size();
     m_results.append(FileResult{entry->path, QString(), FileStatus::Failed, QString(), 0.0});
 
-    if (const auto problem = inputProblem(entry->path)) {
+    lane.track = entry->track;
+    if (const auto problem = inputProblem(entry->track ? entry->track->image : entry->path)) {
         FileResult result = m_results.at(lane.resultIndex);
         result.reason = *problem;
         m_queue.finish(lane.entryId);
@@ -302,9 +305,11 @@ bool ConversionRun::startNextFile(Lane& lane) {
         OutputReservation::removeRegularFile(CommandPieces::intermediatePath(lane.platform));
     }
     OutputReservation& reservation = lane.reservation;
-    lane.command = BuildEncoderCommand(
-        m_settings, entry->path, m_clock(), lane.platform,
-        [&reservation](const QString& name) { return !reservation.reserve(name); });
+    const auto reserve = [&reservation](const QString& name) { return !reservation.reserve(name); };
+    lane.command =
+        entry->track
+            ? BuildTrackCommand(m_settings, *entry->track, lane.platform, reserve)
+            : BuildEncoderCommand(m_settings, entry->path, m_clock(), lane.platform, reserve);
     if (!lane.command.problem.isEmpty()) {
         FileResult result = m_results.at(lane.resultIndex);
         result.reason = lane.command.problem;

@@ -2,6 +2,7 @@
 
 #include "conversion/CommandPieces.h"
 #include "conversion/GetFile.h"
+#include "conversion/TrackCut.h"
 #include "process/CommandLineText.h"
 #include "text/LeadingNumber.h"
 
@@ -133,5 +134,38 @@ EncoderCommand BuildEncoderCommand(const EncoderSettings& settings, const QStrin
             command.writesFinalFile = false;
             break;
     }
+    return command;
+}
+
+EncoderCommand BuildTrackCommand(const EncoderSettings& settings, const TrackCut& track,
+                                 const PlatformDescription& platform,
+                                 const std::function<bool(const QString&)>& nameTaken) {
+    using CommandLineText::quoteArgument;
+    EncoderSettings mp3 = settings;
+    mp3.formatIndex = EncoderSettings::kMp3Format;
+    EncoderCommand command;
+    command.problem = settingProblem(mp3);
+    if (!command.problem.isEmpty()) {
+        command.writesFinalFile = false;
+        return command;
+    }
+    command.runner = RunnerChoice::objffmpeg;
+    command.imageName = platform.imageName(QStringLiteral("coder"));
+    command.program = CommandPieces::encoderPath(platform, QStringLiteral("coder"));
+    command.outputPath = CommandPieces::freeOutputName(
+        settings.outputFolder, track.outputBase, QString(), QStringLiteral(".mp3"), nameTaken);
+    QString cut = QStringLiteral(" -ss ") + cutSeconds(track.startFrames);
+    if (track.endFrames) {
+        cut += QStringLiteral(" -to ") + cutSeconds(*track.endFrames);
+    }
+    QString tags;
+    for (const auto& [key, value] : track.tags) {
+        tags += QStringLiteral(" -metadata ") + quoteArgument(key + QLatin1Char('=') + value);
+    }
+    command.commandLine = command.program + cut + QStringLiteral(" -i ") +
+                          quoteArgument(track.image) + QStringLiteral(" -y -vn -ar ") +
+                          mp3.sampleRate + QStringLiteral(" -ab ") + mp3.bitRate +
+                          QStringLiteral("k -ac ") + QString::number(mp3.channelIndex + 1) + tags +
+                          QLatin1Char(' ') + quoteArgument(command.outputPath);
     return command;
 }

@@ -7,6 +7,8 @@
 #include <QTime>
 #include <functional>
 
+struct TrackCut;
+
 // Which of the two console runners a command goes to.
 enum class RunnerChoice { objffmpeg, objDOS };
 
@@ -34,3 +36,11 @@ QString TimeStamp(const QTime& time);
 EncoderCommand BuildEncoderCommand(const EncoderSettings& settings, const QString& inputPath,
                                    const QTime& clock, const PlatformDescription& platform,
                                    const std::function<bool(const QString&)>& nameTaken = {});
+
+// The MP3 command for one track of an album image: the image is cut on decode (-ss, -to before
+// -i, exact to the sample), and the track's tags come as -metadata options, which the encoder
+// writes over the image's own. The output is named after the track ("03 - Title.mp3", "-2" and
+// so on when taken).
+EncoderCommand BuildTrackCommand(const EncoderSettings& settings, const TrackCut& track,
+                                 const PlatformDescription& platform,
+                                 const std::function<bool(const QString&)>& nameTaken = {});

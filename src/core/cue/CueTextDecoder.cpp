@@ -158,6 +158,44 @@ QByteArray detectorGuess(const QByteArray& bytes) {
     return guess;
 }
 
+bool isCjkEncodingName(const QByteArray& name) {
+    const QByteArray upper = name.toUpper();
+    for (const char* family : {"GB", "BIG5", "SHIFT", "SJIS", "EUC", "ISO-2022", "CP9", "HZ"}) {
+        if (upper.startsWith(family)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// True when the bytes read as GB18030 without a fault and every character beyond ASCII is
+// Chinese writing (ideographs, CJK punctuation, full-width forms). A sheet with a title or two
+// in Chinese is too short for a detector, which then guesses a one-byte code page.
+bool readsAsChinese(const QByteArray& bytes) {
+    QStringDecoder decoder("GB18030");
+    if (!decoder.isValid()) {
+        return false;
+    }
+    const QString text = decoder.decode(bytes);
+    if (decoder.hasError()) {
+        return false;
+    }
+    bool any = false;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80) {
+            continue;
+        }
+        const bool chinese = (u >= 0x4E00 && u <= 0x9FFF) || (u >= 0x3400 && u <= 0x4DBF) ||
+                             (u >= 0x3000 && u <= 0x303F) || (u >= 0xFF00 && u <= 0xFFEF);
+        if (!chinese) {
+            return false;
+        }
+        any = true;
+    }
+    return any;
+}
+
 }  // namespace
 
 std::optional<CueText> CueTextDecoder::decode(const QByteArray& bytes,
@@ -184,7 +222,10 @@ std::optional<CueText> CueTextDecoder::decode(const QByteArray& bytes,
     if (isValidUtf8(bytes)) {
         return decodeWithQt(bytes, QStringConverter::Utf8);
     }
-    const QByteArray guess = detectorGuess(bytes);
+    QByteArray guess = detectorGuess(bytes);
+    if (!isCjkEncodingName(guess) && readsAsChinese(bytes)) {
+        guess = "GB18030";
+    }
     if (guess.isEmpty()) {
         return failed(QStringLiteral("cannot tell which encoding the sheet is in; name it"));
     }

@@ -5,16 +5,26 @@ void FileQueue::append(const QString& path) {
 }
 
 void FileQueue::append(const QStringList& paths) {
-    if (paths.isEmpty()) {
+    QList<Item> items;
+    items.reserve(paths.size());
+    for (const QString& path : paths) {
+        items.append(Item{path, nullptr});
+    }
+    append(items);
+}
+
+void FileQueue::append(const QList<Item>& items) {
+    if (items.isEmpty()) {
         return;
     }
     const qsizetype first = m_paths.size();
-    m_paths.append(paths);
-    for (qsizetype i = 0; i < paths.size(); ++i) {
+    for (const Item& item : items) {
+        m_paths.append(item.path);
+        m_tracks.append(item.track);
         m_ids.append(m_nextId++);
         m_busy.append(false);
     }
-    emit appended(first, paths.size());
+    emit appended(first, items.size());
 }
 
 void FileQueue::removeRange(qsizetype first, qsizetype count) {
@@ -22,6 +32,7 @@ void FileQueue::removeRange(qsizetype first, qsizetype count) {
         return;
     }
     m_paths.remove(first, count);
+    m_tracks.remove(first, count);
     m_ids.remove(first, count);
     m_busy.remove(first, count);
     emit removed(first, count);
@@ -57,7 +68,7 @@ std::optional<FileQueue::Entry> FileQueue::takeNext() {
     }
     m_busy[index] = true;
     ++m_busyCount;
-    return Entry{m_ids.at(index), m_paths.at(index)};
+    return Entry{m_ids.at(index), m_paths.at(index), m_tracks.at(index)};
 }
 
 qsizetype FileQueue::busyIndexOf(quint64 id) const {

@@ -5,7 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
+
+struct TrackCut;
 
 // The paths still to convert, in order. The window shows it as its list, the command-line front
 // end fills it from its arguments, and the conversion run takes files from its front. An entry
@@ -16,9 +19,16 @@ class FileQueue : public QObject {
     Q_OBJECT
 
 public:
+    // What can be queued: a file, or one track of an album image (then `path` is the track's
+    // label, "<image> #NN Title").
+    struct Item {
+        QString path;
+        std::shared_ptr<const TrackCut> track;
+    };
     struct Entry {
         quint64 id = 0;
         QString path;
+        std::shared_ptr<const TrackCut> track;
     };
 
     explicit FileQueue(QObject* parent = nullptr) : QObject(parent) {}
@@ -32,6 +42,9 @@ public:
 
     void append(const QString& path);
     void append(const QStringList& paths);
+    void append(const QList<Item>& items);
+    // The track an entry stands for; nothing for a whole file.
+    std::shared_ptr<const TrackCut> trackAt(qsizetype index) const { return m_tracks.value(index); }
     // Removes a free entry; does nothing for an index that is not there or is busy.
     void removeAt(qsizetype index);
     // Removes every free entry; busy ones stay.
@@ -53,6 +66,7 @@ private:
 
     QStringList m_paths;
     QList<quint64> m_ids;
+    QList<std::shared_ptr<const TrackCut>> m_tracks;
     QList<bool> m_busy;
     qsizetype m_busyCount = 0;
     quint64 m_nextId = 1;

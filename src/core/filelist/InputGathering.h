@@ -1,0 +1,34 @@
+#pragma once
+
+#include "filelist/FileQueue.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Turns what the user names -- files, folders, CUE sheets -- into what the queue holds. An album
+// image that has a CUE sheet (a .cue file beside it, or one in its own APE tag) becomes one item
+// per track, unless images are to stay whole.
+struct GatherOptions {
+    bool splitImages = true;
+    QString cueEncoding;  // a sheet's text encoding; empty: found out from the text
+    QStringList extensions = {QStringLiteral("ape")};  // what a folder is searched for
+    std::function<void()> yield;                       // runs while a folder is searched
+};
+
+struct Gathered {
+    QList<FileQueue::Item> items;
+    QList<QPair<QString, QString>> problems;  // a path that gives nothing to convert, and why
+};
+
+// A file named on its own: a .cue gives its tracks (its images whole with splitImages off); a
+// Monkey's Audio image with a sheet in its tag gives its tracks; anything else is itself.
+Gathered gatherFile(const QString& path, const GatherOptions& options);
+
+// Every file of a folder tree with one of the options' extensions, as SearchFolder finds them;
+// with splitImages, the CUE sheets in it give their tracks in place of their images (the sheet's
+// tracks stand where the sheet is found), and images with a sheet in their tag give theirs.
+Gathered gatherFolder(const QString& folder, const GatherOptions& options);
