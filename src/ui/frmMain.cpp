@@ -24,6 +24,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QStyle>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -41,6 +42,13 @@ QComboBox* comboBox(QWidget* parent, const QStringList& items, bool editable) {
     box->addItems(items);
     box->setCurrentIndex(-1);
     return box;
+}
+
+// The box's text goes into the encoder's command line: only digits and at most one point can be
+// typed (what would become an option, "128 -t 1", cannot).
+void acceptNumbersOnly(QComboBox* box) {
+    static const QRegularExpression number(QStringLiteral("[0-9]*\\.?[0-9]*"));
+    box->setValidator(new QRegularExpressionValidator(number, box));
 }
 
 QLabel* label(QWidget* parent, const QString& name, const QString& text) {
@@ -170,10 +178,12 @@ void frmMain::buildLayout() {
     place(label(client, QStringLiteral("Label5"), QStringLiteral("声音频率：")), 7290, 2130, 900,
           210);
     cmbR = comboBox(client, sampleRateItems(), true);
+    acceptNumbersOnly(cmbR);
     place(cmbR, 7290, 2415, 2835, 330);
     place(label(client, QStringLiteral("Label6"), QStringLiteral("声音比特率：")), 7290, 2910, 1080,
           210);
     cmbBR = comboBox(client, bitRateItems(), true);
+    acceptNumbersOnly(cmbBR);
     place(cmbBR, 7290, 3225, 2835, 330);
     place(label(client, QStringLiteral("Label7"), QStringLiteral("声道：")), 7290, 3750, 540, 210);
     // The channel count comes from the selected entry: typed text would mean nothing.

@@ -15,6 +15,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 #include <csignal>
+#include <cstdio>
 
 namespace {
 
@@ -255,4 +256,78 @@ TEST(ConvertEndToEndTest, AStrangersProcessNamedCoderDoesNotHoldTheRun) {
     EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
     EXPECT_LT(elapsed, 15000) << "the run waited for a process that is not its own";
     EXPECT_FALSE(outputFor(out.path(), "my song").isEmpty());
+}
+
+TEST(ConvertEndToEndTest, TwoRunsAtOnceIntoOneFolderKeepBothResults) {
+    // Same input, same folder, same second: each run must get a name of its own, every time.
+    for (int round = 0; round < 3; ++round) {
+        QTemporaryDir out;
+        QProcess first;
+        QProcess second;
+        for (QProcess* run : {&first, &second}) {
+            run->start(vordana(), {"--convert", "-q", "-j", "1", "-o", out.path(),
+                                   TestPaths::fixture("my song.live.2010.ape")});
+        }
+        for (QProcess* run : {&first, &second}) {
+            ASSERT_TRUE(run->waitForFinished(60000));
+            EXPECT_EQ(run->exitCode(), 0) << run->readAllStandardError().toStdString();
+        }
+        const QStringList outputs = QDir(out.path()).entryList(QDir::Files | QDir::Hidden);
+        ASSERT_EQ(outputs.size(), 2) << outputs.join(", ").toStdString();
+        for (const QString& name : outputs) {
+            EXPECT_NEAR(probeMedia(out.path() + "/" + name).decodedDuration, 2.0, 0.1)
+                << name.toStdString();
+        }
+    }
+}
+
+TEST(ConvertEndToEndTest, NamesOfAnyKindConvertAndGiveReadableOutputNames) {
+    QTemporaryDir in;
+    const QByteArray folder = QFile::encodeName(in.path());
+    // "月亮.ape" as an older Chinese system writes it (GBK bytes), and a name of 250 bytes.
+    const QByteArray gbk = folder + "/\xd4\xc2\xc1\xc1.ape";
+    const QByteArray longName = folder + "/" + QByteArray(246, 'a') + ".ape";
+    for (const QByteArray& target : {gbk, longName}) {
+        QFile source(TestPaths::fixture("tone.wav"));
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+        FILE* file = std::fopen(target.constData(), "wb");
+        ASSERT_NE(file, nullptr);
+        const QByteArray bytes = source.readAll();
+        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), file);
+        std::fclose(file);
+    }
+    // Named directly (the bytes as they are, through a shell) and found in a folder.
+    QTemporaryDir direct;
+    const ProcessResult named = runProgram(
+        "sh",
+        {"-c",
+         "exec \"$0\" --convert -q -o \"$1\" \"$(printf '%s/\\324\\302\\301\\301.ape' \"$2\")\"",
+         vordana(), direct.path(), in.path()});
+    EXPECT_EQ(named.exitCode, 0) << named.out.toStdString() << named.err.toStdString();
+    EXPECT_FALSE(outputFor(direct.path(), QString::fromUtf8("月亮")).isEmpty())
+        << QDir(direct.path()).entryList().join(", ").toStdString();
+
+    QTemporaryDir scanned;
+    const ProcessResult run = convert({"-q", "-o", scanned.path(), in.path()});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    const QStringList outputs = QDir(scanned.path()).entryList(QDir::Files);
+    ASSERT_EQ(outputs.size(), 2) << outputs.join(", ").toStdString();
+    for (const QString& name : outputs) {
+        EXPECT_LE(QFile::encodeName(name).size(), 255 - 6) << name.toStdString();
+        EXPECT_FALSE(name.contains(QChar::ReplacementCharacter));
+        EXPECT_NEAR(probeMedia(scanned.path() + "/" + name).decodedDuration, 2.0, 0.1);
+    }
+    EXPECT_FALSE(outputFor(scanned.path(), QString::fromUtf8("月亮")).isEmpty());
+}
+
+TEST(ConvertEndToEndTest, AClosedOutputDoesNotStopTheBatch) {
+    QTemporaryDir out;
+    const ProcessResult run =
+        runProgram("bash", {"-c",
+                            "\"$0\" --convert -j 1 -o \"$1\" \"$2\" \"$3\" | head -c 1 >/dev/null; "
+                            "echo \"status=${PIPESTATUS[0]}\"",
+                            vordana(), out.path(), TestPaths::fixture("tone.wav"),
+                            TestPaths::fixture("my song.live.2010.ape")});
+    EXPECT_TRUE(run.out.contains("status=0")) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files).size(), 2);
 }

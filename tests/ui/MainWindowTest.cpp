@@ -324,3 +324,28 @@ TEST_F(WindowTest, HotSpotsLightUnderTheMouseAndRestOverTheBackground) {
     EXPECT_EQ(m_prompts.opened(), QStringList{folder() + "/help.html"});
     EXPECT_TRUE(w.imgHelp->pixmap().isNull());
 }
+
+TEST_F(WindowTest, RateAndBitRateBoxesTakeNumbersOnly) {
+    useEncoder("fake_coder");
+    frmMain& w = window();
+    w.cmbBR->setFocus();
+    w.cmbBR->lineEdit()->clear();
+    QTest::keyClicks(w.cmbBR->lineEdit(), "128k -y /out");
+    EXPECT_EQ(w.cmbBR->currentText(), "128") << "letters, blanks and signs cannot be typed";
+    w.cmbR->lineEdit()->clear();
+    QTest::keyClicks(w.cmbR->lineEdit(), "44100 -t 1");
+    EXPECT_EQ(w.cmbR->currentText(), "441001");
+    w.cmbR->setEditText("12.2");
+    EXPECT_EQ(w.run().settings().sampleRate, "12.2");
+
+    // Whatever reaches the settings another way is still never pasted into a command line.
+    w.cmbBR->setEditText("128 -t 1");
+    w.txtPath->setText(folder() + "/out");
+    w.AddFileRow(input("/a.ape"));
+    m_prompts.expectMessage();
+    convert(w);
+    ASSERT_EQ(m_prompts.messages().size(), 1);
+    EXPECT_TRUE(m_prompts.messages()[0].text.contains("the bit rate \"128 -t 1\" is not a number"))
+        << m_prompts.messages()[0].text.toStdString();
+    EXPECT_TRUE(QDir(folder() + "/out").entryList(QDir::Files | QDir::Hidden).isEmpty());
+}

@@ -13,6 +13,8 @@
 
 #include <QElapsedTimer>
 
+#include <sys/stat.h>
+
 namespace {
 
 QString u(const char* text) {
@@ -208,4 +210,17 @@ TEST_F(StartupTest, ExitDuringAConversionEndsTheProgramAtOnceAndTheFileCompletes
     ASSERT_EQ(left.size(), 1) << left.join(", ").toStdString();
     EXPECT_TRUE(left[0].startsWith("long-180s-44k-stereo-c4000_")) << left[0].toStdString();
     EXPECT_NEAR(probeMedia(out + "/" + left[0]).decodedDuration, 180.0, 0.1);
+}
+
+TEST_F(StartupTest, SettingsFilesThatAreNoRegularFilesLeaveTheDefaults) {
+    // A FIFO would block the start for ever, a link to /dev/zero would never end.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder() + "/setup.ini").constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", folder() + "/options.ini"));
+    QElapsedTimer clock;
+    clock.start();
+    frmMain& w = window();
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(w.cmbOF->currentIndex(), 8);
+    EXPECT_EQ(w.txtPath->text(), folder() + "/output");
+    EXPECT_EQ(Options().SoundReminder, 0);
 }

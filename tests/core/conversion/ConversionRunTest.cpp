@@ -22,6 +22,7 @@
 
 #include <unistd.h>
 #include <algorithm>
+#include <csignal>
 
 namespace {
 
@@ -289,4 +290,18 @@ TEST_F(ConversionRunTest, TwoStageFormatsGoThroughTheirOwnIntermediateAndOnlyAft
     EXPECT_EQ(secondStage.count(), 0);
     EXPECT_FALSE(QFile::exists(work + "/tmp.mp4"));
     EXPECT_EQ(outputFolderEntries(), QStringList{"clip-143059.rmvb"});
+}
+
+TEST_F(ConversionRunTest, AnEncoderKilledFromOutsideIsReportedBySignalNotByItsProgress) {
+    m_queue.append(input("slow.ape"));
+    QTimer::singleShot(600, [this] {
+        for (int pid : processesMentioning(m_out.path())) {
+            ::kill(pid, SIGKILL);
+        }
+    });
+    runToEnd();
+    ASSERT_EQ(m_finished.size(), 1);
+    EXPECT_EQ(m_finished[0].status, FileStatus::Failed);
+    EXPECT_EQ(m_finished[0].reason, "encoder ended by signal 9");
+    EXPECT_TRUE(outputFolderEntries().isEmpty()) << outputFolderEntries().join(", ").toStdString();
 }
