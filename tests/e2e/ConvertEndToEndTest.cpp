@@ -7,6 +7,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -330,4 +333,58 @@ TEST(ConvertEndToEndTest, AClosedOutputDoesNotStopTheBatch) {
                             TestPaths::fixture("my song.live.2010.ape")});
     EXPECT_TRUE(run.out.contains("status=0")) << run.out.toStdString() << run.err.toStdString();
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files).size(), 2);
+}
+
+TEST(ConvertEndToEndTest, CtrlCWithTwoFilesAtWorkCancelsBoth) {
+    QTemporaryDir in;
+    QTemporaryDir out;
+    const QString longFile = TestPaths::benchInput("long-180s-44k-stereo-c4000.ape");
+    ASSERT_TRUE(QFile::link(longFile, in.path() + "/a.ape"));
+    ASSERT_TRUE(QFile::link(longFile, in.path() + "/b.ape"));
+    QProcess run;
+    run.setChildProcessModifier([] { ::setpgid(0, 0); });
+    run.start(vordana(), {"--convert", "--json", "-j", "2", "-o", out.path(), in.path()});
+    ASSERT_TRUE(run.waitForStarted());
+    QByteArray progress;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            progress += run.readAllStandardError();
+            return progress.count("started:") == 2;
+        },
+        20000));
+    QTest::qWait(500);
+    ::kill(-static_cast<pid_t>(run.processId()), SIGINT);
+    ASSERT_TRUE(run.state() == QProcess::NotRunning || run.waitForFinished(10000));
+    EXPECT_EQ(run.exitCode(), 130);
+    const QJsonObject report = QJsonDocument::fromJson(run.readAllStandardOutput()).object();
+    EXPECT_EQ(report.value("cancelled").toInt(), 2);
+    EXPECT_EQ(report.value("converted").toInt(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return processesMentioning(out.path()).isEmpty(); }, 5000))
+        << "an encoder outlived the batch";
+    EXPECT_TRUE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST(ConvertEndToEndTest, JsonIsTheOnlyThingOnStandardOutput) {
+    QTemporaryDir out;
+    const QStringList inputs = {TestPaths::fixture("tone.wav"), TestPaths::fixture("empty.ape"),
+                                TestPaths::fixture("my song.live.2010.ape")};
+    const ProcessResult run = convert(QStringList{"--json", "-o", out.path()} + inputs);
+    EXPECT_EQ(run.exitCode, 1);
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(run.out.toUtf8(), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << run.out.toStdString();
+    const QJsonObject report = document.object();
+    EXPECT_EQ(report.value("converted").toInt(), 2);
+    EXPECT_EQ(report.value("failed").toInt(), 1);
+    const QJsonArray files = report.value("files").toArray();
+    ASSERT_EQ(files.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const QJsonObject file = files[i].toObject();
+        EXPECT_EQ(file.value("input").toString(), inputs[i]);
+        EXPECT_EQ(file.value("status").toString(), i == 1 ? "failed" : "converted");
+        EXPECT_EQ(QFileInfo::exists(file.value("output").toString()), i != 1);
+        EXPECT_GE(file.value("seconds").toDouble(), 0.0);
+    }
+    EXPECT_FALSE(files[1].toObject().value("reason").toString().isEmpty());
+    EXPECT_TRUE(run.err.contains("failed: " + inputs[1] + ": ")) << run.err.toStdString();
 }

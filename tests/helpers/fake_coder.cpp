@@ -7,10 +7,13 @@
 //   hang      prints nothing and never ends
 //   slow      reports progress every 100 ms for 5 s before publishing
 //   stubborn  as slow, but shrugs off SIGTERM
+//   nap       takes 400 ms
+// With FAKE_CODER_LOG set, it appends "<input> <start ms> <end ms>" (steady clock) to that file.
 #include <unistd.h>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -28,9 +31,22 @@ std::string partialPath(const std::string& output) {
     return output.substr(0, cut) + "." + output.substr(cut) + ".part";
 }
 
+void logTimes(const std::string& input, std::chrono::steady_clock::time_point start) {
+    const char* log = std::getenv("FAKE_CODER_LOG");
+    if (log == nullptr) {
+        return;
+    }
+    const auto ms = [](std::chrono::steady_clock::time_point t) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count();
+    };
+    std::ofstream(log, std::ios::app)
+        << input << ' ' << ms(start) << ' ' << ms(std::chrono::steady_clock::now()) << '\n';
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    const auto started = std::chrono::steady_clock::now();
     std::string input;
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::string(argv[i]) == "-i") {
@@ -52,6 +68,7 @@ int main(int argc, char** argv) {
     }
     std::ofstream(part) << "partial";
     if (has(name, "fail")) {
+        logTimes(input, started);
         std::cout << "coder: conversion failed: " << input << ": Invalid data" << std::endl;
         return 1;
     }
@@ -61,11 +78,15 @@ int main(int argc, char** argv) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
             std::cout << "time=" << 1.0 + tick / 50.0 << " speed=10x" << std::endl;
         }
+    } else if (has(name, "nap")) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        std::cout << "time=2.00 speed=10x" << std::endl;
     } else if (!has(name, "silent")) {
         // One report, at the end: however the lines arrive, the display ends complete.
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         std::cout << "time=2.00 speed=10x" << std::endl;
     }
     std::ofstream(part, std::ios::app) << " and the rest";
+    logTimes(input, started);
     return std::rename(part.c_str(), output.c_str()) == 0 ? 0 : 1;
 }

@@ -305,3 +305,44 @@ TEST_F(ConversionRunTest, AnEncoderKilledFromOutsideIsReportedBySignalNotByItsPr
     EXPECT_EQ(m_finished[0].reason, "encoder ended by signal 9");
     EXPECT_TRUE(outputFolderEntries().isEmpty()) << outputFolderEntries().join(", ").toStdString();
 }
+
+TEST_F(ConversionRunTest, LanesConvertSeveralFilesAtOnceAndReportInTheQueuesOrder) {
+    const QString log = m_out.path() + "/times.log";
+    qputenv("FAKE_CODER_LOG", QFile::encodeName(log));
+    m_run.setLaneCount(2);
+    const QStringList inputs = {input("nap-1.ape"), input("will-fail.ape"), input("nap-2.ape"),
+                                input("nap-3.ape"), input("nap-4.ape")};
+    for (const QString& path : inputs) {
+        m_queue.append(path);
+    }
+    runToEnd();
+    qunsetenv("FAKE_CODER_LOG");
+
+    // The report: every input once, in the queue's order, the failure among the others.
+    ASSERT_EQ(m_run.results().size(), inputs.size());
+    for (qsizetype i = 0; i < inputs.size(); ++i) {
+        EXPECT_EQ(m_run.results()[i].input, inputs[i]);
+        EXPECT_EQ(m_run.results()[i].converted(), i != 1) << i;
+    }
+    // Two encoders worked at the same time, never three.
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QList<QPair<qint64, qint64>> spans;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() >= 3) {
+            spans.append({fields[fields.size() - 2].toLongLong(), fields.last().toLongLong()});
+        }
+    }
+    ASSERT_EQ(spans.size(), inputs.size());
+    int most = 0;
+    for (const auto& span : spans) {
+        int together = 0;
+        for (const auto& other : spans) {
+            together += other.first <= span.first && span.first < other.second ? 1 : 0;
+        }
+        most = std::max(most, together);
+    }
+    EXPECT_EQ(most, 2);
+    EXPECT_EQ(m_queue.count(), 0);
+}
