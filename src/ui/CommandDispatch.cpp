@@ -21,7 +21,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include "Artwork.h"
 #include "CCommonDialogs.h"
+#include "FileListModel.h"
 #include "HelpAbout.h"
 #include "MainWindowLayout.h"
 #include "WindowChrome.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLineEdit>
 #include <QLinearGradient>
@@ -27,7 +29,7 @@
 #include <QRegularExpressionValidator>
 #include <QStyle>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <cmath>
 
@@ -149,11 +151,11 @@ void frmMain::buildLayout() {
         place(imgToolbar[i], toolbarLefts[i], i == 1 ? 5640 : 5655, 1290, 795);
     }
 
-    LV = new QTreeWidget(client);
+    LV = new QTreeView(client);
     LV->setObjectName(QStringLiteral("LV"));
-    LV->setColumnCount(2);
-    LV->setHeaderLabels({QStringLiteral("文件名"), QStringLiteral("格式")});
+    LV->setModel(new FileListModel(lstFile, LV));
     LV->setRootIsDecorated(false);
+    LV->setItemsExpandable(false);
     LV->setSelectionMode(QAbstractItemView::SingleSelection);
     LV->setUniformRowHeights(true);
     // The two columns fill the list's width exactly; a sideways scroll bar would only hide rows.
@@ -275,29 +277,6 @@ void frmMain::buildLayout() {
                            : box == cmbR ? QStringLiteral("cmbR")
                                          : QStringLiteral("cmbChannel"));
     }
-
-    connect(&lstFile, &FileQueue::appended, this, [this](qsizetype first, qsizetype count) {
-        QList<QTreeWidgetItem*> rows;
-        rows.reserve(count);
-        for (qsizetype i = first; i < first + count; ++i) {
-            auto* row = new QTreeWidgetItem;
-            // A track of an album image shows the image's name and the track.
-            if (const auto track = lstFile.trackAt(i)) {
-                row->setText(0, track->shortLabel());
-                row->setText(1, QStringLiteral("CUE"));
-            } else {
-                row->setText(0, lstFile.paths().at(i));
-                row->setText(1, FileList::formatTag(row->text(0)));
-            }
-            rows << row;
-        }
-        LV->addTopLevelItems(rows);
-    });
-    connect(&lstFile, &FileQueue::removed, this, [this](qsizetype first, qsizetype count) {
-        for (qsizetype i = first + count - 1; i >= first; --i) {
-            delete LV->takeTopLevelItem(static_cast<int>(i));
-        }
-    });
 }
 
 void frmMain::buildMenus() {
@@ -373,21 +352,31 @@ void frmMain::AddFileRow(const QString& path) {
 }
 
 void frmMain::RemoveSelectedRow() {
-    if (LV->topLevelItemCount() > 0) {
-        QTreeWidgetItem* selected = LV->currentItem();
+    if (!lstFile.isEmpty()) {
+        const QModelIndex selected = LV->currentIndex();
         // The file being converted keeps its row until its encoder ends.
-        m_session.removeAt(selected ? LV->indexOfTopLevelItem(selected) : -1);
+        m_session.removeAt(selected.isValid() ? selected.row() : -1);
     }
-    if (LV->topLevelItemCount() == 0) {
+    if (lstFile.isEmpty()) {
         picText->show();
     }
 }
 
 void frmMain::ClearList() {
-    // The number of removals is fixed when the clear starts; the list repaints while it empties.
-    const qsizetype rows = lstFile.count();
-    for (qsizetype i = 0; i < rows && lstFile.busyCount() < lstFile.count(); ++i) {
-        lstFile.removeAt(lstFile.busyCount());
+    // The list empties from the top and repaints while it empties: rows go in blocks for at
+    // most kSliceMs at a time, then the window gets its events. The number of removals is fixed
+    // when the clear starts, and the row of a file being converted stays.
+    constexpr qint64 kSliceMs = 16;
+    constexpr qsizetype kBlock = 256;
+    qsizetype left = lstFile.count();
+    while (left > 0 && lstFile.busyCount() < lstFile.count()) {
+        QElapsedTimer slice;
+        slice.start();
+        while (left > 0 && lstFile.busyCount() < lstFile.count() && slice.elapsed() < kSliceMs) {
+            const qsizetype before = lstFile.count();
+            lstFile.removeFrontFree(qMin(left, kBlock));
+            left -= before - lstFile.count();
+        }
         QCoreApplication::processEvents();
     }
     // The hint belongs to an empty list: a converting row that stays is not hidden under it.
@@ -395,7 +384,7 @@ void frmMain::ClearList() {
 }
 
 void frmMain::ShowHintIfEmpty() {
-    picText->setVisible(LV->topLevelItemCount() == 0);
+    picText->setVisible(lstFile.isEmpty());
 }
 
 void frmMain::setRunControlsEnabled(bool enabled) {

@@ -26,7 +26,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QToolButton;
-class QTreeWidget;
+class QTreeView;
 class SingleInstance;
 
 // The main window: the file list, the audio settings, the start button and the progress display,
@@ -108,7 +108,7 @@ public:
     FileQueue& lstFile;
     QStringList lstAddFolder;
     QTimer Timer1;
-    QTreeWidget* LV = nullptr;
+    QTreeView* LV = nullptr;
     QFrame* picText = nullptr;
     QLabel* lblText = nullptr;
     QComboBox* cmbOF = nullptr;

@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
 
 namespace {
@@ -49,7 +49,7 @@ TEST_F(WindowTest, OpenDialogAddsTheFileAndTheNextOneStartsInItsFolder) {
 
     m_prompts.expectOpenFile(QStringLiteral("/music/b.wav"));
     w.AddFileByDialog();
-    EXPECT_EQ(w.LV->topLevelItem(1)->text(1), "WAV");
+    EXPECT_EQ(rowText(w, 1, 1), "WAV");
 }
 
 TEST_F(WindowTest, FolderScanAddsEveryApeFileInOrderAndSurvivesLinkLoops) {
@@ -78,7 +78,7 @@ TEST_F(WindowTest, FolderScanAddsEveryApeFileInOrderAndSurvivesLinkLoops) {
     }
     expected << root + "/old.ape/inside.ape" << root + "/sub/d.Ape";
     EXPECT_EQ(w.lstFile.paths(), expected);
-    EXPECT_EQ(w.LV->topLevelItemCount(), expected.size());
+    EXPECT_EQ(rowCount(w), expected.size());
     EXPECT_EQ(w.lblText->text(), u("拖拽文件到这里开始转换"));
     EXPECT_TRUE(w.picText->isHidden());
 }
@@ -100,10 +100,10 @@ TEST_F(WindowTest, DropsAddFilesAndFoldersAsRowsAndIgnoreText) {
     files->setUrls({QUrl::fromLocalFile("/in/a.ape"), QUrl::fromLocalFile("/in/b.wav"),
                     QUrl::fromLocalFile("/in/c.txt")});
     drop(w.LV->viewport(), files);
-    ASSERT_EQ(w.LV->topLevelItemCount(), 3);
-    EXPECT_EQ(w.LV->topLevelItem(0)->text(1), "APE");
-    EXPECT_EQ(w.LV->topLevelItem(1)->text(1), "WAV");
-    EXPECT_EQ(w.LV->topLevelItem(2)->text(1), "TXT");
+    ASSERT_EQ(rowCount(w), 3);
+    EXPECT_EQ(rowText(w, 0, 1), "APE");
+    EXPECT_EQ(rowText(w, 1, 1), "WAV");
+    EXPECT_EQ(rowText(w, 2, 1), "TXT");
     EXPECT_TRUE(w.picText->isHidden());
 
     auto* folderDrop = new QMimeData;
@@ -111,7 +111,7 @@ TEST_F(WindowTest, DropsAddFilesAndFoldersAsRowsAndIgnoreText) {
     drop(w.picDrag, folderDrop);
     ASSERT_EQ(w.lstFile.count(), 4);
     EXPECT_EQ(w.lstFile.paths().last(), folder());
-    EXPECT_EQ(w.LV->topLevelItem(3)->text(1), folder().right(3).toUpper());
+    EXPECT_EQ(rowText(w, 3, 1), folder().right(3).toUpper());
 
     auto* text = new QMimeData;
     text->setText("some selected text");
@@ -130,7 +130,7 @@ TEST_F(WindowTest, DropZoneClickAddsOneFileFromTheProgramFolder) {
     EXPECT_EQ(m_prompts.fileRequests()[0].title, u("打开文件"));
     EXPECT_EQ(m_prompts.fileRequests()[0].filter, "*.*|*.*");
     EXPECT_EQ(m_prompts.fileRequests()[0].folder, folder());
-    EXPECT_EQ(w.LV->topLevelItem(0)->text(1), "MP3");
+    EXPECT_EQ(rowText(w, 0, 1), "MP3");
 
     m_prompts.expectOpenFile(std::nullopt);
     QTest::mouseClick(w.picDrag, Qt::LeftButton);
@@ -166,23 +166,23 @@ TEST_F(WindowTest, ACueSheetComesInAsOneRowPerTrackFromEveryWayIn) {
     frmMain& w = window();
     m_prompts.expectOpenFile(album + "/Live Set.cue");
     w.AddFileByDialog();
-    ASSERT_EQ(w.LV->topLevelItemCount(), 3);
+    ASSERT_EQ(rowCount(w), 3);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(w.LV->topLevelItem(i)->text(0), tracks[i]);
-        EXPECT_EQ(w.LV->topLevelItem(i)->text(1), "CUE");
+        EXPECT_EQ(rowText(w, i, 0), tracks[i]);
+        EXPECT_EQ(rowText(w, i, 1), "CUE");
     }
     // Rows of tracks behave like rows of files.
-    w.LV->setCurrentItem(w.LV->topLevelItem(1));
+    selectRow(w, 1);
     w.RemoveSelectedRow();
-    EXPECT_EQ(w.LV->topLevelItem(1)->text(0), tracks[2]);
+    EXPECT_EQ(rowText(w, 1, 0), tracks[2]);
     w.ClearList();
 
     // The folder scan takes the tracks instead of the image.
     m_prompts.expectFolder(tree.path());
     w.AddFolderByDialog();
     QStringList rows;
-    for (int i = 0; i < w.LV->topLevelItemCount(); ++i) {
-        rows << w.LV->topLevelItem(i)->text(0);
+    for (int i = 0; i < rowCount(w); ++i) {
+        rows << rowText(w, i, 0);
     }
     EXPECT_EQ(rows, QStringList{tree.path() + "/single.ape"} + tracks)
         << "the folder's own files first, then its subfolders'";
@@ -194,7 +194,7 @@ TEST_F(WindowTest, ACueSheetComesInAsOneRowPerTrackFromEveryWayIn) {
     data->setUrls({QUrl::fromLocalFile(album + "/Live Set.cue")});
     m_prompts.expectMessage();
     drop(w.LV->viewport(), data);
-    EXPECT_EQ(w.LV->topLevelItemCount(), 0);
+    EXPECT_EQ(rowCount(w), 0);
     ASSERT_EQ(m_prompts.messages().size(), 1);
     EXPECT_TRUE(m_prompts.messages()[0].text.contains("no image found"))
         << m_prompts.messages()[0].text.toStdString();

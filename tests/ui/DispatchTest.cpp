@@ -7,7 +7,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace {
 
@@ -19,7 +19,7 @@ void fill(frmMain& w, int rows, int selected) {
     for (int i = 0; i < rows; ++i) {
         w.AddFileRow(QStringLiteral("/m/%1.ape").arg(i));
     }
-    w.LV->setCurrentItem(w.LV->topLevelItem(selected));
+    selectRow(w, selected);
 }
 
 }  // namespace
@@ -68,7 +68,7 @@ TEST_F(WindowTest, OnlyTheExactWordCountsAndTheSameWordTwiceActsTwice) {
     }
     EXPECT_EQ(w.lstFile.count(), 4);
     w.txtAction->setText("RemoveSelected");
-    w.LV->setCurrentItem(w.LV->topLevelItem(0));
+    selectRow(w, 0);
     w.txtAction->setText("RemoveSelected");
     EXPECT_EQ(w.lstFile.paths(), (QStringList{"/m/2.ape", "/m/3.ape"}));
 }
@@ -90,7 +90,7 @@ TEST_F(WindowTest, ToolButtonsOutsideTheRowDoNothingAndRemoveOffersItsGroup) {
     m_prompts.expectPopup(u("移除全部"));
     w.CmdToolsBar_Click(2);
     EXPECT_TRUE(w.lstFile.isEmpty());
-    EXPECT_EQ(w.LV->topLevelItemCount(), 0);
+    EXPECT_EQ(rowCount(w), 0);
     EXPECT_FALSE(w.picText->isHidden());
 }
 

@@ -11,8 +11,20 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeView>
 
 #include <memory>
+
+// The list's rows as the user sees them.
+inline int rowCount(const frmMain& w) {
+    return w.LV->model()->rowCount();
+}
+inline QString rowText(const frmMain& w, int row, int column) {
+    return w.LV->model()->index(row, column).data().toString();
+}
+inline void selectRow(frmMain& w, int row) {
+    w.LV->setCurrentIndex(w.LV->model()->index(row, 0));
+}
 
 // A window over a program folder of its own (setup.ini, options.ini, data/coder), with scripted
 // prompts installed, so tests neither touch the build folder nor block on a dialog.

@@ -18,6 +18,7 @@ void FileQueue::append(const QList<Item>& items) {
         return;
     }
     const qsizetype first = m_paths.size();
+    emit aboutToAppend(first, items.size());
     for (const Item& item : items) {
         m_paths.append(item.path);
         m_tracks.append(item.track);
@@ -31,6 +32,7 @@ void FileQueue::removeRange(qsizetype first, qsizetype count) {
     if (count <= 0) {
         return;
     }
+    emit aboutToRemove(first, count);
     m_paths.remove(first, count);
     m_tracks.remove(first, count);
     m_ids.remove(first, count);
@@ -59,6 +61,18 @@ void FileQueue::clear() {
         removeRange(first, end - first);
         end = first;
     }
+}
+
+void FileQueue::removeFrontFree(qsizetype count) {
+    const qsizetype first = m_busy.indexOf(false);
+    if (first < 0) {
+        return;
+    }
+    qsizetype end = first;
+    while (end < m_busy.size() && end - first < count && !m_busy.at(end)) {
+        ++end;
+    }
+    removeRange(first, end - first);
 }
 
 std::optional<FileQueue::Entry> FileQueue::takeNext() {

@@ -49,6 +49,9 @@ public:
     void removeAt(qsizetype index);
     // Removes every free entry; busy ones stay.
     void clear();
+    // Removes up to `count` free entries from the first free one on, as far as they run
+    // without a busy one between them: one block, one notice.
+    void removeFrontFree(qsizetype count);
 
     // The run's side: marks the first free entry busy and gives it (nothing when none is free);
     // gives a busy entry back (its file did not start); removes a busy entry whose file is done.
@@ -57,7 +60,10 @@ public:
     void finish(quint64 id);
 
 signals:
+    // Each change comes as a pair, before and after, as item models want it.
+    void aboutToAppend(qsizetype first, qsizetype count);
     void appended(qsizetype first, qsizetype count);
+    void aboutToRemove(qsizetype first, qsizetype count);
     void removed(qsizetype first, qsizetype count);
 
 private:
