@@ -169,23 +169,6 @@ int defaultJobs() {
     return qMax(1, static_cast<int>(::sysconf(_SC_NPROCESSORS_ONLN)));
 }
 
-QStringList argumentsOf(int argc, char** argv) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) {
-        const QByteArray bytes(argv[i]);
-        struct stat st {};
-        if (i > 0 && !NativeNames::survivesQString(bytes) && ::stat(argv[i], &st) == 0) {
-            const QString alias = NativeNames::pathFor(bytes);
-            if (!alias.isEmpty()) {
-                arguments << alias;
-                continue;
-            }
-        }
-        arguments << QFile::decodeName(bytes);
-    }
-    return arguments;
-}
-
 int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
     ConsolePrompts prompts(err);
     Prompts::install(&prompts);
@@ -279,7 +262,7 @@ int convertFrontEnd(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Vordana"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VORDANA_VERSION));
-    const ParsedCommandLine parsed = parseCommandLine(argumentsOf(argc, argv));
+    const ParsedCommandLine parsed = parseCommandLine(NativeNames::argumentsOf(argc, argv));
     switch (parsed.outcome) {
         case ParsedCommandLine::Outcome::Help:
             print(stdout, convertUsage());

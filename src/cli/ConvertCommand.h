@@ -16,9 +16,5 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err);
 // parses argv, converts, returns the process's exit status.
 int convertFrontEnd(int argc, char** argv);
 
-// argv as texts. An argument that names an existing file whose bytes are not UTF-8 is given as
-// an alias path that reaches that file (see NativeNames).
-QStringList argumentsOf(int argc, char** argv);
-
 // How many files convert at once by default: the cores this process may run on, at least one.
 int defaultJobs();

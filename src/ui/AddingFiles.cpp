@@ -112,6 +112,17 @@ void frmMain::AddGathered(const Gathered& gathered) {
     Prompts::current().message(text, QStringLiteral("添加"), Prompts::Icon::Exclamation);
 }
 
+void frmMain::AddPaths(const QStringList& paths) {
+    for (const QString& path : paths) {
+        if (QFileInfo(path).isDir()) {
+            AddGathered(gatherFolder(path, GatherOptions{}));
+        } else {
+            AddPath(path);
+        }
+    }
+    ShowHintIfEmpty();
+}
+
 void frmMain::AddFileByDropZone() {
     const QString path =
         ShowOpenDialog(QStringLiteral("打开文件"), QString(), QStringLiteral("*.*|*.*"));

@@ -56,6 +56,11 @@ public:
     void AddPath(const QString& path);
     // Rows for what was gathered (files and tracks); sheets that could not be used are told.
     void AddGathered(const Gathered& gathered);
+    // Files and folders named on the command line (or by a second start): folders are searched
+    // as by the folder button, files come in as picked ones.
+    void AddPaths(const QStringList& paths);
+    // The instance lock taken by Form_Load (its socket path is where a second start reaches us).
+    const SingleInstance* instance() const { return m_instance.get(); }
     void RemoveSelectedRow();
     void ClearList();
     void ShowHintIfEmpty();

@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "InstanceChannel.h"
 #include "platform/PrivateTempFolder.h"
 #include "platform/SingleInstance.h"
 
@@ -223,4 +224,41 @@ TEST_F(StartupTest, SettingsFilesThatAreNoRegularFilesLeaveTheDefaults) {
     EXPECT_EQ(w.cmbOF->currentIndex(), 8);
     EXPECT_EQ(w.txtPath->text(), folder() + "/output");
     EXPECT_EQ(Options().SoundReminder, 0);
+}
+
+TEST_F(StartupTest, FilesNamedOnTheCommandLineComeInAndASecondStartHandsItsOverToTheWindow) {
+    // The first window: its files (a folder is searched as by the folder button).
+    QTemporaryDir music;
+    QDir(music.path()).mkdir("album");
+    for (const char* name : {"/album/b.ape", "/album/a.ape", "/single.wav"}) {
+        QFile file(music.path() + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    frmMain& w = window();
+    w.AddPaths({music.path() + "/album", music.path() + "/single.wav"});
+    EXPECT_EQ(w.lstFile.paths(),
+              (QStringList{music.path() + "/album/a.ape", music.path() + "/album/b.ape",
+                           music.path() + "/single.wav"}));
+
+    // A second start of the same program (a copy of it in a folder of its own) finds this one
+    // and hands over its files, relative names made whole.
+    QTemporaryDir program;
+    ASSERT_TRUE(QFile::copy(TestPaths::programFolder() + "/vordana", program.path() + "/vordana"));
+    QFile::setPermissions(program.path() + "/vordana", QFile::ReadOwner | QFile::ExeOwner);
+    SingleInstance running(program.path());
+    ASSERT_TRUE(running.isFirst());
+    QStringList received;
+    InstanceChannel channel(running.socketPath(),
+                            [&](const QStringList& paths) { received = paths; });
+    ASSERT_TRUE(channel.isListening());
+
+    QProcess second;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    second.setProcessEnvironment(environment);
+    second.setWorkingDirectory(music.path());
+    second.start(program.path() + "/vordana", {"single.wav", music.path() + "/album"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 20000));
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+    EXPECT_EQ(received, (QStringList{music.path() + "/single.wav", music.path() + "/album"}));
 }

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace NativeNames {
@@ -57,6 +58,23 @@ QString pathFor(const QByteArray& nativePath) {
         return QString();
     }
     return alias;
+}
+
+QStringList argumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        const QByteArray bytes(argv[i]);
+        struct stat st {};
+        if (i > 0 && !survivesQString(bytes) && ::stat(argv[i], &st) == 0) {
+            const QString alias = pathFor(bytes);
+            if (!alias.isEmpty()) {
+                arguments << alias;
+                continue;
+            }
+        }
+        arguments << QFile::decodeName(bytes);
+    }
+    return arguments;
 }
 
 }  // namespace NativeNames

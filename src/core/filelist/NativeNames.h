@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // File names on Linux are bytes. A name that is not UTF-8 (GBK names from older Chinese systems
 // are common in APE collections) cannot be held in a QString and given back to the system
@@ -20,5 +21,9 @@ QString readableName(const QByteArray& nameBytes);
 
 // True when `nativePath` is given back unchanged by a QString round trip.
 bool survivesQString(const QByteArray& nativePath);
+
+// argv as texts. An argument that names an existing file whose bytes are not UTF-8 is given as
+// an alias path that reaches that file.
+QStringList argumentsOf(int argc, char** argv);
 
 }  // namespace NativeNames

@@ -63,6 +63,7 @@ SingleInstance::SingleInstance(const QString& programPath) {
     }
     m_lock = std::make_unique<QLockFile>(folder + QStringLiteral("/instance-") + m_key +
                                          QStringLiteral(".lock"));
+    m_socketPath = folder + QStringLiteral("/instance-") + m_key + QStringLiteral(".socket");
     // Never stale by age: a conversion can run for hours without touching the lock. A lock
     // whose process has died is still taken over, which is what a crash leaves behind.
     m_lock->setStaleLockTime(0);

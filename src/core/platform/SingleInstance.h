@@ -28,10 +28,13 @@ public:
 
     // The name both the lock and a copy's listening socket are keyed by (a hash of the path).
     const QString& key() const { return m_key; }
+    // Where the running copy listens for the files of a second start: beside the lock.
+    QString socketPath() const { return m_socketPath; }
     // The user's private folder the lock lives in (empty when there is none).
     static QString lockFolder();
 
 private:
     std::unique_ptr<QLockFile> m_lock;
     QString m_key;
+    QString m_socketPath;
 };

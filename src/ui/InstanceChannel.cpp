@@ -1,0 +1,68 @@
+#include "InstanceChannel.h"
+
+#include <QElapsedTimer>
+#include <QLocalSocket>
+#include <QThread>
+
+namespace {
+
+// Every path and the end of the list end in a line feed; a path holding one is not sent.
+constexpr char kEnd[] = "\n";
+
+}  // namespace
+
+InstanceChannel::InstanceChannel(const QString& socketPath,
+                                 std::function<void(const QStringList&)> receive, QObject* parent)
+    : QObject(parent), m_receive(std::move(receive)) {
+    // A socket left by a copy that crashed would stop us from listening; we hold the instance
+    // lock, so no live copy uses it.
+    QLocalServer::removeServer(socketPath);
+    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    m_server.listen(socketPath);
+    connect(&m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
+                // The list ends with an empty line; until then it keeps coming.
+                if (!socket->peek(socket->bytesAvailable()).endsWith("\n\n")) {
+                    return;
+                }
+                QStringList paths;
+                for (const QByteArray& line : socket->readAll().split('\n')) {
+                    if (!line.isEmpty()) {
+                        paths << QString::fromUtf8(line);
+                    }
+                }
+                socket->write("ok\n");
+                socket->flush();
+                m_receive(paths);
+            });
+        }
+    });
+}
+
+bool InstanceChannel::handOver(const QString& socketPath, const QStringList& paths, int timeoutMs) {
+    // The running window may have taken its lock a moment before it listens: try again for a
+    // while.
+    QLocalSocket socket;
+    QElapsedTimer clock;
+    clock.start();
+    socket.connectToServer(socketPath);
+    while (!socket.waitForConnected(100)) {
+        if (clock.elapsed() > timeoutMs) {
+            return false;
+        }
+        QThread::msleep(100);
+        socket.connectToServer(socketPath);
+    }
+    QByteArray message;
+    for (const QString& path : paths) {
+        if (!path.contains(QLatin1Char('\n'))) {
+            message += path.toUtf8() + kEnd;
+        }
+    }
+    message += kEnd;
+    socket.write(message);
+    return socket.waitForBytesWritten(timeoutMs) && socket.waitForReadyRead(timeoutMs) &&
+           socket.readAll().startsWith("ok");
+}
