@@ -109,10 +109,10 @@ void ConvertProgress::onStarted(int lane, const QString& input, const QString& o
     m_dirty = true;
 }
 
-void ConvertProgress::onProgress(int lane, const ProgressDisplay& display) {
+void ConvertProgress::onProgress(int lane, const ProgressReport& display) {
     LaneView& v = view(lane);
-    v.label = display.label;
-    v.fraction = std::clamp(display.pbValue / 100.0, 0.0, 1.0);
+    v.label = display.complete ? QStringLiteral("100%") : display.figure + QLatin1Char('%');
+    v.fraction = std::clamp(display.fraction, 0.0, 1.0);
     const int duration = m_run.DurationSeconds(lane);
     if (duration > 0 && !m_knownSeconds.contains(v.input)) {
         m_knownSeconds.insert(v.input, duration);

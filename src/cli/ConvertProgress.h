@@ -40,7 +40,7 @@ private:
     };
 
     void onStarted(int lane, const QString& input, const QString& output);
-    void onProgress(int lane, const ProgressDisplay& display);
+    void onProgress(int lane, const ProgressReport& display);
     void onFinished(int lane, const FileResult& result);
     void redraw();
     void print(const QString& text);

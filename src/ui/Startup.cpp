@@ -1,10 +1,10 @@
 // Start-up, exit and unload of the main window.
-#include "platform/PrivateTempFolder.h"
-#include "platform/SingleInstance.h"
 #include "CCommonDialogs.h"
 #include "MainWindowLayout.h"
 #include "SkinModule.h"
 #include "frmMain.h"
+#include "platform/PrivateTempFolder.h"
+#include "platform/SingleInstance.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -44,7 +44,7 @@ bool frmMain::Form_Load() {
     commonDialogs->Init(this);
 
     QCoreApplication::processEvents();
-    showProgress(ProgressDisplay{});
+    showProgress(ProgressReport{});
     lblPB->setText(QStringLiteral("0%"));
 
     cmbBR->setCurrentIndex(7);

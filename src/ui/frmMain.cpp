@@ -5,6 +5,7 @@
 #include "FileListModel.h"
 #include "HelpAbout.h"
 #include "MainWindowLayout.h"
+#include "ProgressText.h"
 #include "WindowChrome.h"
 #include "conversion/FormatPresets.h"
 #include "conversion/TrackCut.h"
@@ -317,7 +318,7 @@ void frmMain::bindSettings() {
     connect(&run(), &ConversionRun::outputFolderChanged, txtPath, &QLineEdit::setText);
     // One file at a time here: the window shows its one lane.
     connect(&run(), &ConversionRun::progressChanged, this,
-            [this](int, const ProgressDisplay& display) { showProgress(display); });
+            [this](int, const ProgressReport& display) { showProgress(display); });
     connect(&run(), &ConversionRun::runFinished, this, &frmMain::onRunFinished);
 }
 
@@ -430,7 +431,7 @@ void frmMain::onRunFinished() {
                            static_cast<QWidget*>(imgStart), static_cast<QWidget*>(imgBrowse)}) {
             w->setEnabled(true);
         }
-        showProgress(ProgressDisplay{});
+        showProgress(ProgressReport{});
         return;
     }
     finishRun();
@@ -453,9 +454,8 @@ void frmMain::finishRun() {
     setRunControlsEnabled(true);
 
     const int failed = run().failedCount();
-    ProgressDisplay done;
-    done.label = failed == 0 ? QStringLiteral("Done.") : QStringLiteral("部分文件转换失败");
-    showProgress(done);
+    showProgress(ProgressReport{});
+    showLabel(failed == 0 ? QStringLiteral("Done.") : QStringLiteral("部分文件转换失败"));
     if (failed > 0) {
         QString text = QStringLiteral("以下文件转换失败：");
         for (const FileResult& result : run().results()) {
@@ -467,13 +467,18 @@ void frmMain::finishRun() {
     }
 }
 
-void frmMain::showProgress(const ProgressDisplay& display) {
-    m_pbValue = display.pbValue;
-    pb->setValue(static_cast<int>(std::lround(display.pbValue * 10.0)));
+void frmMain::showProgress(const ProgressReport& report) {
+    m_pbValue = report.pbValue;
+    m_barTwips = barWidthTwips(report);
+    pb->setValue(static_cast<int>(std::lround(report.pbValue * 10.0)));
     QRectF bar = MainWindowLayout::twips(imgPB);
     place(imgPB, static_cast<int>(bar.left()), static_cast<int>(bar.top()),
-          static_cast<int>(std::lround(display.barWidth)), static_cast<int>(bar.height()));
-    lblPB->setText(display.label);
+          static_cast<int>(std::lround(m_barTwips)), static_cast<int>(bar.height()));
+    showLabel(progressLabel(report));
+}
+
+void frmMain::showLabel(const QString& text) {
+    lblPB->setText(text);
     lblPB->adjustSize();
 }
 

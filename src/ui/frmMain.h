@@ -146,8 +146,10 @@ public:
     QWidget* client = nullptr;                  // the designed client area
     std::unique_ptr<CCommonDialogs> commonDialogs;
 
-    // The progress bar's value with its fraction (the bar itself shows whole percents).
+    // The progress bar's value with its fraction (the bar itself shows whole percents), and the
+    // picture bar's width in twips.
     double pbValue() const { return m_pbValue; }
+    double barTwips() const { return m_barTwips; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -160,7 +162,8 @@ private:
     void applyChrome();
     void bindSettings();
     void Timer1_Timer();
-    void showProgress(const ProgressDisplay& display);
+    void showProgress(const ProgressReport& report);
+    void showLabel(const QString& text);
     void setRunControlsEnabled(bool enabled);
     void onRunFinished();
     void finishRun();
@@ -170,6 +173,7 @@ private:
     std::unique_ptr<SingleInstance> m_instance;
     MainCommands m_commands;
     double m_pbValue = 0.0;
+    double m_barTwips = 0.0;
     bool m_unloaded = false;
     std::unique_ptr<frmMenu> m_menus;
     WindowChrome* m_chrome = nullptr;

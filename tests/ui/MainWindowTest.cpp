@@ -224,7 +224,7 @@ TEST_F(WindowTest, RealWindowConvertsAVideoWithTheFormatSetupIniRestores) {
         << "the window keeps saying MP3 whatever the format";
     QStringList labels;
     QObject::connect(&w.run(), &ConversionRun::progressChanged,
-                     [&](int, const ProgressDisplay& d) { labels << d.label; });
+                     [&](int, const ProgressReport&) { labels << w.lblPB->text(); });
     w.AddFileRow(QStringLiteral(VORDANA_FIXTURES_DIR "/video/clip-320x240-25fps-3s.avi"));
     convert(w);
     const QStringList outputs = QDir(folder() + "/video").entryList(QDir::Files);

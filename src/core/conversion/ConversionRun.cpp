@@ -92,7 +92,7 @@ struct ConversionRun::Lane {
     DOSOutputs objDOS;
     EncoderProgressParser progress;     // ffmpeg-style output; its glyph is the lane's
     VideoProgressParser videoProgress;  // mencoder-style output of the first video stage
-    ProgressDisplay display;
+    ProgressReport display;
     QTimer watchdog;
     QString lastLine;  // the encoder repeats its last time line while it waits: not progress
     QString partLine;
@@ -183,7 +183,7 @@ DOSOutputs& ConversionRun::objDOS(int lane) {
     return m_lanes.at(static_cast<size_t>(lane))->objDOS;
 }
 
-const ProgressDisplay& ConversionRun::display(int lane) const {
+const ProgressReport& ConversionRun::display(int lane) const {
     return m_lanes.at(static_cast<size_t>(lane))->display;
 }
 
@@ -305,11 +305,19 @@ bool ConversionRun::startNextFile(Lane& lane) {
         OutputReservation::removeRegularFile(CommandPieces::intermediatePath(lane.platform));
     }
     OutputReservation& reservation = lane.reservation;
-    const auto reserve = [&reservation](const QString& name) { return !reservation.reserve(name); };
+    // Only a name that is there counts as taken; a folder where nothing can be made ends the
+    // search at once (the file then fails with the reason).
+    const auto reserve = [&reservation](const QString& name) {
+        return reservation.reserve(name) == OutputReservation::Outcome::Taken;
+    };
     lane.command =
         entry->track
             ? BuildTrackCommand(m_settings, *entry->track, lane.platform, reserve)
             : BuildEncoderCommand(m_settings, entry->path, m_clock(), lane.platform, reserve);
+    if (lane.command.problem.isEmpty() && !lane.command.outputPath.isEmpty() &&
+        lane.command.writesFinalFile && !lane.reservation.isHeld()) {
+        lane.command.problem = lane.reservation.error();
+    }
     if (!lane.command.problem.isEmpty()) {
         FileResult result = m_results.at(lane.resultIndex);
         result.reason = lane.command.problem;
@@ -384,9 +392,13 @@ void ConversionRun::onEncoderEnded(Lane& lane, DOSOutputs& runner) {
 void ConversionRun::startSecondStage(Lane& lane) {
     OutputReservation& reservation = lane.reservation;
     lane.command = BuildSecondStageCommand(
-        m_settings, lane.input, m_clock(), lane.platform,
-        [&reservation](const QString& name) { return !reservation.reserve(name); });
+        m_settings, lane.input, m_clock(), lane.platform, [&reservation](const QString& name) {
+            return reservation.reserve(name) == OutputReservation::Outcome::Taken;
+        });
     lane.secondStage = true;
+    if (lane.command.problem.isEmpty() && !reservation.isHeld()) {
+        lane.command.problem = reservation.error();
+    }
     if (!lane.command.problem.isEmpty()) {
         lane.stopReason = lane.command.problem;
         lane.stopStatus = FileStatus::Failed;

@@ -65,7 +65,7 @@ public:
 
     DOSOutputs& objffmpeg(int lane = 0);
     DOSOutputs& objDOS(int lane = 0);
-    const ProgressDisplay& display(int lane = 0) const;
+    const ProgressReport& display(int lane = 0) const;
     int DurationSeconds(int lane = 0) const;
 
     // True from the start of a run until runFinished.
@@ -88,7 +88,7 @@ public:
 
 signals:
     void fileStarted(int lane, const QString& input, const QString& output);
-    void progressChanged(int lane, const ProgressDisplay& display);
+    void progressChanged(int lane, const ProgressReport& display);
     void fileFinished(int lane, const FileResult& result);
     // The output folder field gained its trailing separator.
     void outputFolderChanged(const QString& folder);

@@ -132,7 +132,7 @@ QString nextSpinnerGlyph(const QString& glyph) {
 EncoderProgressParser::EncoderProgressParser(std::function<void()> yield)
     : m_yield(std::move(yield)) {}
 
-bool EncoderProgressParser::feed(const QString& chunkText, ProgressDisplay& display) {
+bool EncoderProgressParser::feed(const QString& chunkText, ProgressReport& display) {
     // Our own copy: the yield callback lets the window run, and it may reuse the caller's string.
     const QString chunk = chunkText;
     if (DurationSeconds == 0) {
@@ -156,16 +156,19 @@ bool EncoderProgressParser::feed(const QString& chunkText, ProgressDisplay& disp
         const double seconds = std::nearbyint(std::max(0.0, leadingNumber(timeText)));
         const double ratio = seconds / DurationSeconds;
         const double percentage = ratio * 100.0;
+        display.style = ProgressReport::Style::Ffmpeg;
+        display.glyph = SpinnerGlyph;
         if (percentage >= 100.0) {
-            display.barWidth = ProgressDisplay::kFullBarWidth;
+            display.complete = true;
+            display.fraction = 1.0;
             display.pbValue = 100.0;
-            display.label = QString::fromUtf8("完成 100%");
+            display.figure = QStringLiteral("100");
         } else {
-            display.barWidth = ratio * ProgressDisplay::kFullBarWidth;
+            display.complete = false;
+            display.fraction = ratio;
             const QString percentText = plainDecimal(percentage).left(4);
             display.pbValue = QLocale::c().toDouble(percentText);
-            display.label = QString::fromUtf8("创建中") + SpinnerGlyph + QLatin1Char(' ') +
-                            percentText + QLatin1Char('%');
+            display.figure = percentText;
         }
         changed = true;
     }

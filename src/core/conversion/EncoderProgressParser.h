@@ -3,13 +3,18 @@
 #include <QString>
 #include <functional>
 
-// What the progress display shows: the picture bar's width in twips (5415 when full), the
-// progress bar's value (0..100) and the label text.
-struct ProgressDisplay {
-    static constexpr double kFullBarWidth = 5415.0;
-    double barWidth = 0.0;
-    double pbValue = 0.0;
-    QString label = QStringLiteral("0%");
+// What an encoder's output says of the file's progress: which kind of report it was, whether
+// the encoder got to the end, the share of the bar, the progress bar's value and the figure as
+// it is to be shown, with the activity glyph of the report. The window makes its words and its
+// twips of them; the command line its own line.
+struct ProgressReport {
+    enum class Style { None, Ffmpeg, Mencoder };
+    Style style = Style::None;  // None: nothing reported yet
+    bool complete = false;
+    double fraction = 0.0;  // of the bar, 0..1
+    double pbValue = 0.0;   // 0..100
+    QString figure;         // the percentage as shown: "21.9", "5"
+    QString glyph;
 };
 
 // The activity glyph after `glyph`: "-" -> "\\" -> "|" -> "/" -> "-" (anything else -> "-").
@@ -24,7 +29,7 @@ public:
     explicit EncoderProgressParser(std::function<void()> yield = {});
 
     // Parses one chunk and updates `display`. Returns true when a time report changed it.
-    bool feed(const QString& chunk, ProgressDisplay& display);
+    bool feed(const QString& chunk, ProgressReport& display);
 
     int DurationSeconds = 0;                     // 0 while the duration is unknown
     QString SpinnerGlyph = QStringLiteral("-");  // turns on every chunk: - \ | /

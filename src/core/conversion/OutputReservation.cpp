@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 void OutputReservation::removeRegularFile(const QString& path) {
     const QByteArray native = QFile::encodeName(path);
@@ -14,12 +16,17 @@ void OutputReservation::removeRegularFile(const QString& path) {
     }
 }
 
-bool OutputReservation::reserve(const QString& path) {
+OutputReservation::Outcome OutputReservation::reserve(const QString& path) {
     const QByteArray native = QFile::encodeName(path);
     const int fd =
         ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
-        return false;
+        if (errno == EEXIST) {
+            return Outcome::Taken;
+        }
+        m_error = QStringLiteral("cannot create %1: %2")
+                      .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        return Outcome::Failed;
     }
     struct stat st {};
     ::fstat(fd, &st);
@@ -27,7 +34,7 @@ bool OutputReservation::reserve(const QString& path) {
     m_path = path;
     m_device = st.st_dev;
     m_inode = st.st_ino;
-    return true;
+    return Outcome::Reserved;
 }
 
 void OutputReservation::release() {

@@ -14,8 +14,12 @@ class OutputReservation {
 public:
     OutputReservation() = default;
 
-    // Creates `path` exclusively; false when the name is taken (or cannot be made).
-    bool reserve(const QString& path);
+    enum class Outcome { Reserved, Taken, Failed };
+    // Creates `path` exclusively: Taken when a file of that name is there, Failed when no file
+    // can be made there at all (a folder that is missing or not writable; see error()).
+    Outcome reserve(const QString& path);
+    // Why the last reserve() failed.
+    const QString& error() const { return m_error; }
 
     const QString& path() const { return m_path; }
     bool isHeld() const { return !m_path.isEmpty(); }
@@ -33,6 +37,7 @@ public:
 
 private:
     QString m_path;
+    QString m_error;
     dev_t m_device = 0;
     ino_t m_inode = 0;
 };

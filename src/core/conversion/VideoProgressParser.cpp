@@ -7,7 +7,7 @@
 
 VideoProgressParser::VideoProgressParser(std::function<void()> yield) : m_yield(std::move(yield)) {}
 
-bool VideoProgressParser::feed(const QString& chunkText, ProgressDisplay& display, QString& glyph) {
+bool VideoProgressParser::feed(const QString& chunkText, ProgressReport& display, QString& glyph) {
     // Our own copy: the yield callback lets the window run, and it may reuse the caller's string.
     const QString chunk = chunkText;
     glyph = nextSpinnerGlyph(glyph);
@@ -34,19 +34,22 @@ bool VideoProgressParser::feed(const QString& chunkText, ProgressDisplay& displa
     if (figure.isEmpty()) {
         return false;
     }
+    display.style = ProgressReport::Style::Mencoder;
+    display.glyph = glyph;
     if (figure == QLatin1String("100%")) {
-        display.barWidth = ProgressDisplay::kFullBarWidth;
+        display.complete = true;
+        display.fraction = 1.0;
         display.pbValue = 100.0;
-        display.label = QStringLiteral("结束 100%");
+        display.figure = QStringLiteral("100");
         return true;
     }
     // Halves to the even neighbour; other parenthesised text that fits the pattern reads as
     // what it starts with ("(4:3)" is 4, "(abc)" is 0), and a figure beyond the bar is shown as
     // a full one.
     const double p = std::clamp(std::nearbyint(leadingNumber(figure)), 0.0, 100.0);
-    display.barWidth = ProgressDisplay::kFullBarWidth * p / 100.0;
+    display.complete = false;
+    display.fraction = p / 100.0;
     display.pbValue = p;
-    display.label = QStringLiteral("转换中") + glyph + QLatin1Char(' ') +
-                    QString::number(static_cast<int>(p)) + QLatin1Char('%');
+    display.figure = QString::number(static_cast<int>(p));
     return true;
 }

@@ -16,7 +16,7 @@ public:
 
     // Parses one chunk: turns `glyph` (shared with the ffmpeg-style parser) and, when the chunk
     // holds a figure, updates `display`. Returns true when it did.
-    bool feed(const QString& chunk, ProgressDisplay& display, QString& glyph);
+    bool feed(const QString& chunk, ProgressReport& display, QString& glyph);
 
 private:
     std::function<void()> m_yield;

@@ -43,7 +43,7 @@ protected:
         QObject::connect(&m_run, &ConversionRun::outputFolderChanged,
                          [this](const QString& folder) { m_folderChanges << folder; });
         QObject::connect(&m_run, &ConversionRun::progressChanged,
-                         [this](int, const ProgressDisplay& d) { m_labels << d.label; });
+                         [this](int, const ProgressReport& d) { m_reports << d; });
     }
 
     QString input(const QString& name) {
@@ -75,7 +75,7 @@ protected:
     ConversionRun m_run{m_queue};
     QList<FileResult> m_finished;
     QStringList m_folderChanges;
-    QStringList m_labels;
+    QList<ProgressReport> m_reports;
 };
 
 }  // namespace
@@ -163,8 +163,8 @@ TEST_F(ConversionRunTest, InputsThatAreNoFilesAreRefusedBeforeAnyEncoderStarts) 
 TEST_F(ConversionRunTest, ProgressFollowsTheEncoderToComplete) {
     m_queue.append(input("a.ape"));
     runToEnd();
-    ASSERT_FALSE(m_labels.isEmpty());
-    EXPECT_EQ(m_labels.last(), QString::fromUtf8("完成 100%"));
+    ASSERT_FALSE(m_reports.isEmpty());
+    EXPECT_TRUE(m_reports.last().complete);
     EXPECT_EQ(m_run.display().pbValue, 100.0);
 }
 
@@ -250,23 +250,18 @@ TEST_F(ConversionRunTest, TwoStageFormatsGoThroughTheirOwnIntermediateAndOnlyAft
     TestPaths::copyHelperAs("fake_conv", m_program.path() + "/data", "conv");
     m_run.settings().applyPreset(0);  // RMVB: conv makes the intermediate, coder the final file
     m_run.setClock([] { return QTime(14, 30, 59); });
-    QStringList mencoderLabels;
+    QList<ProgressReport::Style> styles;
     QObject::connect(&m_run, &ConversionRun::progressChanged,
-                     [&](int, const ProgressDisplay& d) { mencoderLabels << d.label; });
+                     [&](int, const ProgressReport& d) { styles << d.style; });
     m_queue.append(input("clip.avi"));
     runToEnd();
     ASSERT_EQ(m_finished.size(), 1);
     EXPECT_TRUE(m_finished[0].converted()) << m_finished[0].reason.toStdString();
     EXPECT_EQ(QFileInfo(m_finished[0].output).fileName(), "clip-143059.rmvb");
-    EXPECT_TRUE(std::any_of(mencoderLabels.begin(), mencoderLabels.end(), [](const QString& label) {
-        return label.startsWith(QString::fromUtf8("转换中")) ||
-               label.startsWith(QString::fromUtf8("结束"));
-    })) << "the first stage's figures are shown";
-    // Then the second stage's, in the ffmpeg style (which of its reports comes last depends on
-    // how the two lines arrive).
-    EXPECT_TRUE(mencoderLabels.last().startsWith(QString::fromUtf8("完成")) ||
-                mencoderLabels.last().startsWith(QString::fromUtf8("创建中")))
-        << mencoderLabels.last().toStdString();
+    // The first stage's figures are shown, then the second stage's.
+    ASSERT_FALSE(styles.isEmpty());
+    EXPECT_EQ(styles.first(), ProgressReport::Style::Mencoder);
+    EXPECT_EQ(styles.last(), ProgressReport::Style::Ffmpeg);
     EXPECT_EQ(EncoderImageName(), "coder");
     EXPECT_EQ(outputFolderEntries(), QStringList{"clip-143059.rmvb"});
 
@@ -345,4 +340,22 @@ TEST_F(ConversionRunTest, LanesConvertSeveralFilesAtOnceAndReportInTheQueuesOrde
     }
     EXPECT_EQ(most, 2);
     EXPECT_EQ(m_queue.count(), 0);
+}
+
+TEST_F(ConversionRunTest, AnOutputFolderThatCannotBeMadeFailsEachFileAtOnce) {
+    // A plain file where the output folder should be: no name in it can ever be made.
+    const QString blocked = input("not-a-folder");
+    m_run.settings().outputFolder = blocked + "/mp3";
+    m_queue.append(input("a.ape"));
+    m_queue.append(input("b.ape"));
+    QElapsedTimer clock;
+    clock.start();
+    runToEnd();
+    EXPECT_LT(clock.elapsed(), 5000);
+    ASSERT_EQ(m_finished.size(), 2);
+    for (const FileResult& result : m_finished) {
+        EXPECT_EQ(result.status, FileStatus::Failed);
+        EXPECT_TRUE(result.reason.startsWith("cannot create " + blocked + "/mp3/"))
+            << result.reason.toStdString();
+    }
 }

@@ -14,8 +14,21 @@ QString u(const char* text) {
     return QString::fromUtf8(text);
 }
 
+// A report in short: "0%" before any, "complete" at the end, else the glyph and the figure.
+QString shown(const ProgressReport& report) {
+    if (report.style == ProgressReport::Style::None) {
+        return u("0%");
+    }
+    return report.complete ? u("complete") : report.glyph + u(" ") + report.figure;
+}
+
 QString creating(const QString& glyph, const char* percent) {
-    return u("创建中") + glyph + u(" ") + u(percent) + u("%");
+    return glyph + u(" ") + u(percent);
+}
+
+// The picture bar's width in the window's twips (5415 when full).
+double twips(const ProgressReport& report) {
+    return report.fraction * 5415.0;
 }
 
 const char* kBanner =
@@ -47,16 +60,16 @@ TEST(EncoderProgressParserTest, BannerGivesTheDurationInWholeSeconds) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.chunk);
         EncoderProgressParser parser;
-        ProgressDisplay display;
+        ProgressReport display;
         EXPECT_FALSE(parser.feed(u(c.chunk), display));
         EXPECT_EQ(parser.DurationSeconds, c.seconds);
-        EXPECT_EQ(display.label, u("0%"));
+        EXPECT_EQ(shown(display), u("0%"));
     }
 }
 
 TEST(EncoderProgressParserTest, DurationIsReadOnlyUntilKnown) {
     EncoderProgressParser parser;
-    ProgressDisplay display;
+    ProgressReport display;
     parser.feed(u("  Duration: N/A, start: 0.0"), display);
     EXPECT_EQ(parser.DurationSeconds, 0);
     // The next chunk tries again.
@@ -70,17 +83,17 @@ TEST(EncoderProgressParserTest, DurationIsReadOnlyUntilKnown) {
 TEST(EncoderProgressParserTest, TimeReportUpdatesTheDisplay) {
     EncoderProgressParser parser;
     parser.DurationSeconds = 205;
-    ProgressDisplay display;
+    ProgressReport display;
     EXPECT_TRUE(parser.feed(u("size=     256kB time=45.00 bitrate=  46.6kbits/s\r"), display));
     EXPECT_EQ(parser.SpinnerGlyph, u("\\"));
-    EXPECT_EQ(display.label, creating(u("\\"), "21.9"));
+    EXPECT_EQ(shown(display), creating(u("\\"), "21.9"));
     EXPECT_DOUBLE_EQ(display.pbValue, 21.9);
-    EXPECT_NEAR(display.barWidth, 1188.66, 0.005);  // 45 / 205 * 5415
+    EXPECT_NEAR(twips(display), 1188.66, 0.005);  // 45 / 205 * 5415
 
     EXPECT_TRUE(parser.feed(u("size=    1024kB time=210.00 bitrate=  40.0kbits/s\r"), display));
-    EXPECT_EQ(display.label, u("完成 100%"));
+    EXPECT_EQ(shown(display), u("complete"));
     EXPECT_DOUBLE_EQ(display.pbValue, 100.0);
-    EXPECT_DOUBLE_EQ(display.barWidth, 5415.0);
+    EXPECT_DOUBLE_EQ(twips(display), 5415.0);
 }
 
 TEST(EncoderProgressParserTest, PercentageTextIsItsFirstFourCharacters) {
@@ -110,9 +123,9 @@ TEST(EncoderProgressParserTest, PercentageTextIsItsFirstFourCharacters) {
         SCOPED_TRACE(c.time);
         EncoderProgressParser parser;
         parser.DurationSeconds = c.duration;
-        ProgressDisplay display;
+        ProgressReport display;
         EXPECT_TRUE(parser.feed(u("time=") + u(c.time) + u(" bitrate="), display));
-        EXPECT_EQ(display.label, creating(u("\\"), c.percent));
+        EXPECT_EQ(shown(display), creating(u("\\"), c.percent));
         EXPECT_DOUBLE_EQ(display.pbValue, c.pbValue);
     }
 }
@@ -122,35 +135,35 @@ TEST(EncoderProgressParserTest, ReachingTheDurationShowsComplete) {
         SCOPED_TRACE(time);
         EncoderProgressParser parser;
         parser.DurationSeconds = 205;
-        ProgressDisplay display;
+        ProgressReport display;
         EXPECT_TRUE(parser.feed(u("time=") + u(time) + u(" "), display));
-        EXPECT_EQ(display.label, u("完成 100%"));
+        EXPECT_EQ(shown(display), u("complete"));
         EXPECT_DOUBLE_EQ(display.pbValue, 100.0);
-        EXPECT_DOUBLE_EQ(display.barWidth, ProgressDisplay::kFullBarWidth);
+        EXPECT_DOUBLE_EQ(twips(display), 5415.0);
     }
     // 204.5 rounds to the even 204, just short of complete.
     EncoderProgressParser parser;
     parser.DurationSeconds = 205;
-    ProgressDisplay display;
+    ProgressReport display;
     parser.feed(u("time=204.50 "), display);
-    EXPECT_EQ(display.label, creating(u("\\"), "99.5"));
+    EXPECT_EQ(shown(display), creating(u("\\"), "99.5"));
 }
 
 TEST(EncoderProgressParserTest, ChunkWithBothMarkersReadsEachFromItsOwn) {
     EncoderProgressParser parser;
-    ProgressDisplay display;
+    ProgressReport display;
     EXPECT_TRUE(parser.feed(u("  Duration: 00:00:10.00, start: 0.000000, bitrate: 1411 kb/s\n"
                               "size=       1kB time=5.00 bitrate=   1.6kbits/s\r"),
                             display));
     EXPECT_EQ(parser.DurationSeconds, 10);
-    EXPECT_EQ(display.label, creating(u("\\"), "50"));
+    EXPECT_EQ(shown(display), creating(u("\\"), "50"));
     EXPECT_DOUBLE_EQ(display.pbValue, 50.0);
-    EXPECT_DOUBLE_EQ(display.barWidth, 2707.5);
+    EXPECT_DOUBLE_EQ(twips(display), 2707.5);
 }
 
 TEST(EncoderProgressParserTest, MarkersMustLieWhollyInOneChunk) {
     EncoderProgressParser parser;
-    ProgressDisplay display;
+    ProgressReport display;
     parser.feed(u("  Durat"), display);
     parser.feed(u("ion: 00:03:25.47, start: 0.000000"), display);
     EXPECT_EQ(parser.DurationSeconds, 0);
@@ -160,7 +173,7 @@ TEST(EncoderProgressParserTest, MarkersMustLieWhollyInOneChunk) {
     EXPECT_FALSE(parser.feed(u("e=45.00 bitrate= 46.6kbits/s"), display));
     // A marker with nothing after it in its chunk is not looked at either.
     EXPECT_FALSE(parser.feed(u("size=  256kB time="), display));
-    EXPECT_EQ(display.label, u("0%"));
+    EXPECT_EQ(shown(display), u("0%"));
     EXPECT_DOUBLE_EQ(display.pbValue, 0.0);
 }
 
@@ -181,15 +194,15 @@ TEST(EncoderProgressParserTest, TimeValueIsTheNumberTheTextStartsWith) {
         SCOPED_TRACE(c.chunk);
         EncoderProgressParser parser;
         parser.DurationSeconds = 100;
-        ProgressDisplay display;
+        ProgressReport display;
         EXPECT_TRUE(parser.feed(u(c.chunk), display));
-        EXPECT_EQ(display.label, creating(u("\\"), c.percent));
+        EXPECT_EQ(shown(display), creating(u("\\"), c.percent));
     }
 }
 
 TEST(EncoderProgressParserTest, GlyphTurnsOnEveryChunk) {
     EncoderProgressParser parser;
-    ProgressDisplay display;
+    ProgressReport display;
     const char* expected[] = {"\\", "|", "/", "-", "\\"};
     for (const char* glyph : expected) {
         parser.feed(u("frame=  12 fps=0.0 q=-1.0"), display);
@@ -205,16 +218,18 @@ TEST(EncoderProgressParserTest, GlyphTurnsOnEveryChunk) {
     // The label takes the glyph of its own chunk.
     parser.DurationSeconds = 100;
     parser.feed(u("time=10.00 "), display);
-    EXPECT_EQ(display.label, creating(u("\\"), "10"));
+    EXPECT_EQ(shown(display), creating(u("\\"), "10"));
     parser.feed(u("time=20.00 "), display);
-    EXPECT_EQ(display.label, creating(u("|"), "20"));
+    EXPECT_EQ(shown(display), creating(u("|"), "20"));
 }
 
 TEST(EncoderProgressParserTest, DisplayKeepsItsStateWithoutAUsableTimeReport) {
-    ProgressDisplay display;
-    display.barWidth = 1000.0;
+    ProgressReport display;
+    display.style = ProgressReport::Style::Ffmpeg;
+    display.fraction = 1000.0 / 5415.0;
     display.pbValue = 18.4;
-    display.label = creating(u("/"), "18.4");
+    display.glyph = u("/");
+    display.figure = u("18.4");
 
     // Duration unknown: a time report cannot be placed.
     EncoderProgressParser parser;
@@ -224,15 +239,15 @@ TEST(EncoderProgressParserTest, DisplayKeepsItsStateWithoutAUsableTimeReport) {
     parser.DurationSeconds = 205;
     EXPECT_FALSE(parser.feed(u("frame= 1 fps=0.0 q=0.0 size= 1kB"), display));
 
-    EXPECT_DOUBLE_EQ(display.barWidth, 1000.0);
+    EXPECT_NEAR(twips(display), 1000.0, 1e-9);
     EXPECT_DOUBLE_EQ(display.pbValue, 18.4);
-    EXPECT_EQ(display.label, creating(u("/"), "18.4"));
+    EXPECT_EQ(shown(display), creating(u("/"), "18.4"));
 }
 
 TEST(EncoderProgressParserTest, YieldsAfterEveryPositionAndCharacterAndOncePerChunk) {
     int yields = 0;
     EncoderProgressParser parser([&yields] { ++yields; });
-    ProgressDisplay display;
+    ProgressReport display;
 
     // 23 characters: 13 positions leave room after "Duration: ", whose match collects 5
     // characters; 18 positions leave room after "time=", whose match collects 1; then the end.
@@ -263,9 +278,9 @@ TEST(EncoderProgressParserTest, YieldMayReplaceTheCallersChunk) {
     QString buffer = u("size= 1kB time=50.00 bitrate=");
     EncoderProgressParser parser([&buffer] { buffer = u("size= 1kB time=90.00 bitrate="); });
     parser.DurationSeconds = 100;
-    ProgressDisplay display;
+    ProgressReport display;
     EXPECT_TRUE(parser.feed(buffer, display));
-    EXPECT_EQ(display.label, creating(u("\\"), "50"));
+    EXPECT_EQ(shown(display), creating(u("\\"), "50"));
 }
 
 }  // namespace

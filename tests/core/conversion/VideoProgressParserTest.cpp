@@ -17,24 +17,27 @@ QString u(const char* text) {
 
 TEST(VideoProgressParserTest, TheFirstFigureOfAChunkIsShown) {
     VideoProgressParser parser;
-    ProgressDisplay display;
+    ProgressReport display;
     QString glyph = "-";
     ASSERT_TRUE(parser.feed("Pos:   2.3s     56f ( 5%)  0.00fps", display, glyph));
-    EXPECT_EQ(display.label, u("转换中\\ 5%"));
-    EXPECT_DOUBLE_EQ(display.barWidth, 270.75);
+    EXPECT_EQ(display.style, ProgressReport::Style::Mencoder);
+    EXPECT_EQ(display.figure, u("5"));
+    EXPECT_EQ(display.glyph, u("\\"));
+    EXPECT_DOUBLE_EQ(display.fraction, 0.05);
     EXPECT_EQ(display.pbValue, 5.0);
 
     ASSERT_TRUE(parser.feed("( 7%) ...\nPos: ( 8%)", display, glyph));
-    EXPECT_EQ(display.label, u("转换中| 7%")) << "only the first figure counts";
+    EXPECT_EQ(display.figure, u("7")) << "only the first figure counts";
+    EXPECT_EQ(display.glyph, u("|"));
     ASSERT_TRUE(parser.feed("Pos:   9.9s (100%)", display, glyph));
-    EXPECT_EQ(display.label, u("结束 100%"));
-    EXPECT_EQ(display.barWidth, ProgressDisplay::kFullBarWidth);
+    EXPECT_TRUE(display.complete);
+    EXPECT_EQ(display.fraction, 1.0);
     EXPECT_EQ(display.pbValue, 100.0);
 }
 
 TEST(VideoProgressParserTest, TheGlyphTurnsOnEveryChunkAndOddFiguresAreReadAsTheyStart) {
     VideoProgressParser parser;
-    ProgressDisplay display;
+    ProgressReport display;
     QString glyph = "-";
     QStringList glyphs;
     for (int i = 0; i < 4; ++i) {
@@ -42,7 +45,8 @@ TEST(VideoProgressParserTest, TheGlyphTurnsOnEveryChunkAndOddFiguresAreReadAsThe
         glyphs << glyph;
     }
     EXPECT_EQ(glyphs, (QStringList{"\\", "|", "/", "-"}));
-    EXPECT_EQ(display.label, "0%") << "a chunk without a figure changes nothing else";
+    EXPECT_EQ(display.style, ProgressReport::Style::None)
+        << "a chunk without a figure changes nothing else";
 
     // A "(" whose ")" comes with the next chunk is not matched.
     EXPECT_FALSE(parser.feed("Pos: (42", display, glyph));
@@ -54,7 +58,7 @@ TEST(VideoProgressParserTest, TheGlyphTurnsOnEveryChunkAndOddFiguresAreReadAsThe
     for (const auto& c : odd) {
         ASSERT_TRUE(parser.feed(c.chunk, display, glyph)) << c.chunk;
         EXPECT_EQ(display.pbValue, c.shown) << c.chunk;
-        EXPECT_LE(display.barWidth, ProgressDisplay::kFullBarWidth);
+        EXPECT_LE(display.fraction, 1.0);
     }
 }
 
@@ -63,7 +67,7 @@ TEST(VideoProgressParserTest, RecordedOutputOfTheVideoEncoderEndsAtOneHundred) {
     ASSERT_TRUE(recorded.open(QIODevice::ReadOnly));
     const QString output = QString::fromUtf8(recorded.readAll());
     VideoProgressParser parser;
-    ProgressDisplay display;
+    ProgressReport display;
     QString glyph = "-";
     QList<double> seen;
     int yields = 0;
@@ -77,6 +81,6 @@ TEST(VideoProgressParserTest, RecordedOutputOfTheVideoEncoderEndsAtOneHundred) {
     }
     ASSERT_GE(seen.size(), 2);
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
-    EXPECT_EQ(display.label, u("结束 100%"));
+    EXPECT_TRUE(display.complete);
     EXPECT_GT(yields, 0) << "the window gets its events while a chunk is scanned";
 }
