@@ -1,6 +1,4 @@
 #!/usr/bin/env bash
-# "condition && ok ... || fail ..." is safe here: ok only prints and never fails.
-# shellcheck disable=SC2015
 # Checks of the installation and the .deb, one check group per ctest test:
 #   install_test.sh layout      cmake --install into a DESTDIR; the files, the bin link, no test programs
 #   install_test.sh validators  desktop file, AppStream metainfo and manual page, as installed
@@ -11,6 +9,8 @@
 #   VORDANA_BUILD_DIR, VORDANA_VERSION, VORDANA_GUI (ON/OFF), VORDANA_FIXTURES_DIR,
 #   VORDANA_DESTDIR (the installed tree the layout check makes and the others read),
 #   VORDANA_PROGRAM_DIR_REL (the program folder under the prefix, such as lib/vordana).
+# "condition && ok ... || fail ..." is safe here: ok only prints and never fails.
+# shellcheck disable=SC2015
 set -uo pipefail
 
 readonly SKIP=77
@@ -334,8 +334,14 @@ check_per_user() {
   local out
   out=$(as_user "$home" "$tree/usr/bin/vordana" --convert --quiet "$input" 2>&1)
   local status=$?
-  [ $status -eq 0 ] && ok "vordana --convert without --output exited 0" ||
-    fail "vordana --convert without --output exited $status: $out"
+  if [ $status -eq 0 ]; then
+    ok "vordana --convert without --output exited 0"
+  else
+    local hint=""
+    [ $status -eq 124 ] || [ $status -eq 137 ] && hint=" (stopped after ${RUN_SECONDS} s)"
+    fail "vordana --convert without --output exited $status$hint: $out"
+    echo "  an installed program whose folder is not writable puts its output in ~/Music/Vordana" >&2
+  fi
   expect_one_mp3 "$home/Music/Vordana"
   program_folder_unchanged
   finish
