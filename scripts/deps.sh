@@ -11,6 +11,9 @@ packages=(
   libtag1-dev pkgconf                   # coder copies tags and cover art with TagLib
   fonts-wqy-microhei                    # Chinese text needs a CJK font
   xvfb xauth                            # the window under a virtual display
+  dpkg-dev                              # cpack -G DEB: dpkg-shlibdeps finds the dependencies
+  desktop-file-utils appstream          # install tests: desktop-file-validate, appstreamcli
+  groff-base man-db                     # install tests: the manual page without warnings
 )
 
 missing=()
