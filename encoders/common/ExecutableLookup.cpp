@@ -27,12 +27,12 @@ std::optional<std::string> findExecutable(std::string_view name, std::string_vie
         if (end == std::string_view::npos) {
             end = searchPath.size();
         }
-        std::string candidate(searchPath.substr(start, end - start));
-        if (candidate.empty()) {
-            candidate = ".";
-        }
-        candidate += '/';
-        candidate.append(name);
+        // An empty entry means the current folder.
+        const std::string_view folder =
+            end > start ? searchPath.substr(start, end - start) : std::string_view(".");
+        std::string candidate;
+        candidate.reserve(folder.size() + 1 + name.size());
+        candidate.append(folder).append("/").append(name);
         if (isExecutableFile(candidate)) {
             return candidate;
         }
