@@ -59,21 +59,6 @@ std::string md5(const TempFolder& folder, const std::string& bytes) {
     return result.out.substr(0, result.out.find(' '));
 }
 
-std::vector<std::string> folderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") {
-                names.push_back(name);
-            }
-        }
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 struct Cover {
     std::string mimeType;
     std::string bytes;
