@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Vordana need, when it is missing (Debian 12).
+#   scripts/deps.sh          everything ./run.sh and ./test.sh need
+#   scripts/deps.sh --fuzz   that, and clang with libFuzzer for ./test.sh --fuzz
 set -euo pipefail
 
 packages=(
@@ -15,6 +17,9 @@ packages=(
   desktop-file-utils appstream          # install tests: desktop-file-validate, appstreamcli
   groff-base man-db                     # install tests: the manual page without warnings
 )
+if [ "${1:-}" = --fuzz ]; then
+  packages+=(clang-14 libclang-rt-14-dev)  # libFuzzer and clang's sanitizer runtimes
+fi
 
 missing=()
 for p in "${packages[@]}"; do
