@@ -10,6 +10,7 @@ packages=(
   libtag1-dev pkgconf                   # coder copies tags and cover art with TagLib
   fonts-wqy-microhei                    # Chinese text needs a CJK font
   xvfb xauth                            # the window under a virtual display
+  time                                  # GNU time (/usr/bin/time -v) for bench/memory-bench.sh
 )
 
 missing=()
