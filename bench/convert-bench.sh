@@ -10,7 +10,7 @@
 # Odd rounds run vordana first, even rounds ffmpeg first, so neither gains from going second.
 # Prints every round, then the medians, the ratio of the medians and the median of the paired
 # (same-round) ratios; the verdict uses the paired median, the figure least moved by drift.
-#   bench/convert-bench.sh [ROUNDS]     (default 8; a round takes about 25 s on 2 idle cores)
+#   bench/convert-bench.sh [ROUNDS]     (default 8; a round takes about 18 s on 2 idle cores)
 # Exit status 0 even when a target is missed (the figures are noisy on a busy machine); 1 when
 # a run failed or produced the wrong number of files.
 set -euo pipefail
