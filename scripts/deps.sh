@@ -16,6 +16,7 @@ packages=(
   dpkg-dev                              # cpack -G DEB: dpkg-shlibdeps finds the dependencies
   desktop-file-utils appstream          # install tests: desktop-file-validate, appstreamcli
   groff-base man-db                     # install tests: the manual page without warnings
+  time                                  # GNU time (/usr/bin/time -v) for bench/memory-bench.sh
 )
 if [ "${1:-}" = --fuzz ]; then
   packages+=(clang-14 libclang-rt-14-dev)  # libFuzzer and clang's sanitizer runtimes
