@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build g++                 # build tools
   qt6-base-dev qt6-multimedia-dev       # Qt 6 (Core, Widgets, Network, Test, PrintSupport; sound)
   libgtest-dev libgmock-dev             # tests
-  pkg-config libuchardet-dev            # CUE sheets in legacy encodings: charset detection
+  libuchardet-dev                       # CUE sheets in legacy encodings: charset detection
   ffmpeg                                # the encoders drive it; ffprobe checks their output
   libtag1-dev pkgconf                   # coder copies tags and cover art with TagLib
   fonts-wqy-microhei                    # Chinese text needs a CJK font

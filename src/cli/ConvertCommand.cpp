@@ -130,6 +130,8 @@ QString textReport(const QList<FileResult>& results) {
         ++counts[static_cast<int>(result.status)];
         if (result.converted()) {
             done += QStringLiteral("done: %1 -> %2\n").arg(result.input, result.output);
+        } else if (result.status == FileStatus::Cancelled) {
+            problems += QStringLiteral("cancelled: %1\n").arg(result.input);
         } else {
             problems +=
                 QStringLiteral("%1: %2\n  %3\n")

@@ -429,11 +429,12 @@ void ConversionRun::completeFile(Lane& lane, const DOSOutputs& runner) {
     result.output = lane.command.outputPath;
     result.seconds = static_cast<double>(lane.clock.elapsed()) / 1000.0;
     const bool wroteOutput = isNonEmptyFile(lane.command.outputPath);
-    if (!lane.stopReason.isEmpty()) {
+    // A file whose encoder finished just as it was told to stop is complete: it counts.
+    if (runner.exitStatus() == 0 && wroteOutput) {
+        result.status = FileStatus::Converted;
+    } else if (!lane.stopReason.isEmpty()) {
         result.status = lane.stopStatus;
         result.reason = lane.stopReason;
-    } else if (runner.exitStatus() == 0 && wroteOutput) {
-        result.status = FileStatus::Converted;
     } else {
         result.status = FileStatus::Failed;
         result.reason = failureReason(runner.Outputs(), runner, wroteOutput);

@@ -299,10 +299,16 @@ void DOSOutputs::tryToFinish() {
     if (!m_collected) {
         return;
     }
-    ProcessTable::reapAdoptedMembers(m_child);
     // The tree is looked at first and the pipe drained after: whatever wrote its last words and
-    // ended just before the look has them in the pipe now.
-    const bool treeRuns = ProcessTable::isImageRunningInGroup(m_imageName, m_child);
+    // ended just before the look has them in the pipe now. Usually the whole group is gone by
+    // now (the encoder collects its own children), and one signal-less kill() says so without
+    // reading the process table.
+    const bool groupLeft = ::kill(-m_child, 0) == 0 || errno == EPERM;
+    bool treeRuns = false;
+    if (groupLeft) {
+        ProcessTable::reapAdoptedMembers(m_child);
+        treeRuns = ProcessTable::isImageRunningInGroup(m_imageName, m_child);
+    }
     // The program may have written its last words just before it ended: deliver everything
     // waiting in the pipe before the end is decided -- an error message above all.
     while (m_running && !m_delivering && deliverChunk()) {
