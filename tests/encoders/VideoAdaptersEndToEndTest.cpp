@@ -79,6 +79,28 @@ double seconds(const std::map<std::string, Section>& facts) {
     return std::atof(format->second.at("duration").c_str());
 }
 
+// The program's one-stage command for MPEG and AVI files (template C).
+Args templateCArguments(const std::string& source, const std::string& frameRate,
+                        const std::string& output) {
+    return {source,
+            "-oac",
+            "lavc",
+            "-lavcopts",
+            "acodec=mp2:abitrate=64",
+            "-ovc",
+            "lavc",
+            "-lavcopts",
+            "vcodec=mpeg1video:vbitrate=600:vpass=1",
+            "-ofps",
+            frameRate,
+            "-of",
+            "lavf",
+            "-lavfopts",
+            "format=yuv4mpeg",
+            "-o",
+            output};
+}
+
 // Decodes every stream of `file` and reports anything a decoder complains about.
 std::string decodeErrors(const std::string& file) {
     const ProcessResult result =
@@ -269,26 +291,6 @@ TEST_F(VideoAdaptersEndToEnd, TwoStageFormatsGoThroughOneIntermediate) {
 // Templates C (MPEG and AVI) and D (high-definition MP4) write the final file at once; the
 // container follows the name, not "-of". MPEG-1 video takes no 29 frames/s.
 TEST_F(VideoAdaptersEndToEnd, OneStageFormatsAreWrittenDirectly) {
-    const auto templateC = [](const std::string& source, const std::string& frameRate,
-                              const std::string& output) -> Args {
-        return {source,
-                "-oac",
-                "lavc",
-                "-lavcopts",
-                "acodec=mp2:abitrate=64",
-                "-ovc",
-                "lavc",
-                "-lavcopts",
-                "vcodec=mpeg1video:vbitrate=600:vpass=1",
-                "-ofps",
-                frameRate,
-                "-of",
-                "lavf",
-                "-lavfopts",
-                "format=yuv4mpeg",
-                "-o",
-                output};
-    };
     const auto templateD = [](const std::string& source, const std::string& output) -> Args {
         return {source,      "-oac",       "mp3lame",
                 "-lameopts", "preset=320", "-ovc",
@@ -308,12 +310,12 @@ TEST_F(VideoAdaptersEndToEnd, OneStageFormatsAreWrittenDirectly) {
     const std::string silent = videoFixture("noaudio-2s.mp4");
     const std::vector<Case> cases = {
         {mkv,
-         templateC(mkv, "29", m_out.file("my clip-101010.mpg")),
+         templateCArguments(mkv, "29", m_out.file("my clip-101010.mpg")),
          "my clip-101010.mpg",
          {"mpeg", "", "mpeg1video", "352x288", "mp2", "32000", "1", "30000/1001"},
          "conv: MPEG-1 video does not take 29 frames/s; using 29.97"},
         {avi,
-         templateC(avi, "24", m_out.file("clip-101011.avi")),
+         templateCArguments(avi, "24", m_out.file("clip-101011.avi")),
          "clip-101011.avi",
          {"avi", "", "mpeg1video", "320x240", "mp2", "44100", "2", "24/1"},
          ""},
@@ -343,23 +345,7 @@ TEST_F(VideoAdaptersEndToEnd, OneStageFormatsAreWrittenDirectly) {
 
 TEST_F(VideoAdaptersEndToEnd, BadInputsFailWithAReasonAndLeaveNothing) {
     const auto mpg = [&](const std::string& source) -> Args {
-        return {source,
-                "-oac",
-                "lavc",
-                "-lavcopts",
-                "acodec=mp2:abitrate=64",
-                "-ovc",
-                "lavc",
-                "-lavcopts",
-                "vcodec=mpeg1video:vbitrate=600:vpass=1",
-                "-ofps",
-                "24",
-                "-of",
-                "lavf",
-                "-lavfopts",
-                "format=yuv4mpeg",
-                "-o",
-                reserve("bad-101010.mpg")};
+        return templateCArguments(source, "24", reserve("bad-101010.mpg"));
     };
     const std::string truncated = videoFixture("truncated.avi");
     const std::string notVideo = videoFixture("not-video.avi");
