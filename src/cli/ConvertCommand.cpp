@@ -1,6 +1,8 @@
 #include "ConvertCommand.h"
 
 #include "ConvertProgress.h"
+#include "ConvertReport.h"
+#include "StopSignals.h"
 #include "conversion/ConversionRun.h"
 #include "filelist/InputGathering.h"
 #include "filelist/NativeNames.h"
@@ -10,18 +12,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QSocketNotifier>
 
-#include <fcntl.h>
 #include <sched.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <csignal>
-
-#include <memory>
 
 namespace {
 
@@ -30,122 +25,11 @@ void print(FILE* stream, const QString& text) {
     std::fflush(stream);
 }
 
-// Ctrl-C, SIGTERM and SIGHUP cancel the batch instead of killing us mid-file: the handler only
-// notes the signal in a pipe, and the event loop cancels the run and reports as usual.
-class StopSignals {
-public:
-    StopSignals() {
-        if (::pipe2(s_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-            return;
-        }
-        struct sigaction action {};
-        action.sa_handler = &StopSignals::handle;
-        sigemptyset(&action.sa_mask);
-        for (int signal : kSignals) {
-            ::sigaction(signal, &action, nullptr);
-        }
-        m_notifier = std::make_unique<QSocketNotifier>(s_pipe[0], QSocketNotifier::Read);
-    }
-    ~StopSignals() {
-        m_notifier.reset();
-        for (int signal : kSignals) {
-            std::signal(signal, SIG_DFL);
-        }
-        for (int& fd : s_pipe) {
-            if (fd >= 0) {
-                ::close(fd);
-                fd = -1;
-            }
-        }
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-    QSocketNotifier* notifier() const { return m_notifier.get(); }
-
-    // The first signal received (0 for none); empties the pipe.
-    int take() {
-        unsigned char number = 0;
-        while (s_pipe[0] >= 0 && ::read(s_pipe[0], &number, 1) == 1) {
-            if (m_first == 0) {
-                m_first = number;
-            }
-        }
-        return m_first;
-    }
-
-private:
-    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-    static void handle(int signal) {
-        const auto number = static_cast<unsigned char>(signal);
-        [[maybe_unused]] const ssize_t ignored = ::write(s_pipe[1], &number, 1);
-    }
-    static inline int s_pipe[2] = {-1, -1};
-    std::unique_ptr<QSocketNotifier> m_notifier;
-    int m_first = 0;
-};
-
 // A test can make the watchdog short; everyone else gets the minute.
 std::chrono::milliseconds stallTimeout() {
     bool ok = false;
     const int ms = qEnvironmentVariableIntValue("VORDANA_STALL_TIMEOUT_MS", &ok);
     return ok && ms > 0 ? std::chrono::milliseconds(ms) : std::chrono::minutes(1);
-}
-
-const char* statusWord(FileStatus status) {
-    switch (status) {
-        case FileStatus::Converted:
-            return "converted";
-        case FileStatus::Failed:
-            return "failed";
-        case FileStatus::Cancelled:
-            return "cancelled";
-    }
-    return "failed";
-}
-
-QByteArray jsonReport(const QList<FileResult>& results) {
-    QJsonArray files;
-    int counts[3] = {0, 0, 0};
-    for (const FileResult& result : results) {
-        ++counts[static_cast<int>(result.status)];
-        files.append(QJsonObject{{"input", result.input},
-                                 {"output", result.converted() ? result.output : QString()},
-                                 {"status", QLatin1String(statusWord(result.status))},
-                                 {"reason", result.reason},
-                                 {"seconds", result.seconds}});
-    }
-    const QJsonObject document{{"files", files},
-                               {"converted", counts[static_cast<int>(FileStatus::Converted)]},
-                               {"failed", counts[static_cast<int>(FileStatus::Failed)]},
-                               {"cancelled", counts[static_cast<int>(FileStatus::Cancelled)]}};
-    return QJsonDocument(document).toJson(QJsonDocument::Indented);
-}
-
-QString textReport(const QList<FileResult>& results) {
-    QString done;
-    QString problems;
-    int counts[3] = {0, 0, 0};
-    for (const FileResult& result : results) {
-        ++counts[static_cast<int>(result.status)];
-        if (result.converted()) {
-            done += QStringLiteral("done: %1 -> %2\n").arg(result.input, result.output);
-        } else if (result.status == FileStatus::Cancelled) {
-            problems += QStringLiteral("cancelled: %1\n").arg(result.input);
-        } else {
-            problems +=
-                QStringLiteral("%1: %2\n  %3\n")
-                    .arg(QLatin1String(statusWord(result.status)), result.input, result.reason);
-        }
-    }
-    QString summary = QStringLiteral("converted %1, failed %2")
-                          .arg(counts[static_cast<int>(FileStatus::Converted)])
-                          .arg(counts[static_cast<int>(FileStatus::Failed)]);
-    if (counts[static_cast<int>(FileStatus::Cancelled)] > 0) {
-        summary +=
-            QStringLiteral(", cancelled %1").arg(counts[static_cast<int>(FileStatus::Cancelled)]);
-    }
-    return done + summary + QLatin1Char('\n') + problems;
 }
 
 // Video formats search folders for video files; the audio format for Monkey's Audio files.

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "conversion/ConversionRun.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// The results of a batch as standard output carries them.
+
+// "done: INPUT -> OUTPUT" per converted file, the summary "converted N, failed M" (and
+// ", cancelled K"), then each file that did not convert with its reason.
+QString textReport(const QList<FileResult>& results);
+
+// One JSON document: {"files": [{"input", "output", "status", "reason", "seconds"}],
+// "converted", "failed", "cancelled"}.
+QByteArray jsonReport(const QList<FileResult>& results);
