@@ -18,6 +18,7 @@
 #include <unistd.h>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 
 #include <optional>
 #include <vector>
@@ -47,11 +48,26 @@ qsizetype completeUtf8Prefix(const QByteArray& bytes) {
     return n;
 }
 
-void showFailure(const QString& text) {
-    Prompts::current().message(text, Prompts::applicationTitle(), Prompts::Icon::Critical);
-}
+std::function<int()> s_spawnFault;
 
 }  // namespace
+
+void DOSOutputs::setSpawnFault(std::function<int()> fault) {
+    s_spawnFault = std::move(fault);
+}
+
+bool DOSOutputs::isPassingStartError(int error) {
+    return error == EMFILE || error == ENFILE || error == EAGAIN;
+}
+
+bool DOSOutputs::failToStart(int error, const QString& text) {
+    m_startError = error;
+    m_startFailure = text;
+    if (!m_retriesPassingFailures || !isPassingStartError(error)) {
+        Prompts::current().message(text, Prompts::applicationTitle(), Prompts::Icon::Critical);
+    }
+    return false;
+}
 
 DOSOutputs::DOSOutputs(QObject* parent) : QObject(parent) {
     // Descendants that outlive the program must stay in our tree, or the end test could not
@@ -74,7 +90,7 @@ DOSOutputs::~DOSOutputs() {
     }
 }
 
-pid_t DOSOutputs::startProcess(int writeFd, const QString& program) {
+int DOSOutputs::startProcess(int writeFd, const QString& program) {
     std::optional<CommandLineText::SplitCommand> split;
     if (!program.isEmpty() &&
         (m_commandLine == program || m_commandLine.startsWith(program + QLatin1Char(' ')))) {
@@ -84,8 +100,9 @@ pid_t DOSOutputs::startProcess(int writeFd, const QString& program) {
         split = CommandLineText::splitCommandLine(m_commandLine, isProgramFile);
     }
     if (!split) {
-        return -1;
+        return ENOENT;
     }
+    m_spawned = split->program;
     std::vector<QByteArray> storage;
     storage.push_back(QFile::encodeName(split->program));
     for (const QString& argument : split->arguments) {
@@ -119,10 +136,14 @@ pid_t DOSOutputs::startProcess(int writeFd, const QString& program) {
         &attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
 
     pid_t pid = -1;
-    const int result = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    int result = s_spawnFault ? s_spawnFault() : 0;
+    if (result == 0) {
+        result = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    }
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    return result == 0 ? pid : -1;
+    m_child = result == 0 ? pid : -1;
+    return result;
 }
 
 QString DOSOutputs::decodeChunk(const QByteArray& bytes) {
@@ -142,25 +163,32 @@ bool DOSOutputs::start(const QString& CommandLine, const QString& program) {
     if (!CommandLine.isEmpty()) {
         m_commandLine = CommandLine;
     }
+    m_started = false;
+    m_exitStatus = -1;
+    m_endingSignal = 0;
+    m_startError = 0;
+    m_startFailure.clear();
     if (m_commandLine.isEmpty()) {
-        showFailure(QStringLiteral("Command Line empty"));
-        return false;
+        return failToStart(EINVAL, QStringLiteral("Command Line empty"));
     }
 
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
-        showFailure(QStringLiteral("CreatePipe failed. Error: ") + QString::number(errno));
-        return false;
+        const int error = errno;
+        return failToStart(error,
+                           QStringLiteral("CreatePipe failed. Error: ") + QString::number(error));
     }
-    m_started = false;
-    m_exitStatus = -1;
-    m_endingSignal = 0;
-    m_child = startProcess(fds[1], program);
+    m_spawned = program;
+    const int error = startProcess(fds[1], program);
     ::close(fds[1]);
-    if (m_child <= 0) {
+    if (error != 0) {
         ::close(fds[0]);
-        showFailure(QStringLiteral("File or command not found"));
-        return false;
+        // A program that is not there keeps the plain words; anything else says what happened.
+        return failToStart(error,
+                           error == ENOENT
+                               ? QStringLiteral("File or command not found")
+                               : QStringLiteral("Cannot start %1: %2")
+                                     .arg(m_spawned, QString::fromLocal8Bit(std::strerror(error))));
     }
     m_imageName = EncoderImageName();
     m_started = true;

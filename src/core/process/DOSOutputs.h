@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 
 #include <sys/types.h>
@@ -43,11 +44,27 @@ public:
     QString Outputs() const { return m_outputs; }
 
     // Starts `CommandLine` (or the stored command line when empty) and returns at once: true
-    // when the program started. When it cannot start, the reason has been shown and no event
-    // follows. Refused while a run is in progress. `program`, when given, is the program the
-    // command line starts with: it is taken whole, even when a shorter blank-delimited prefix
-    // of it happens to name a file too.
+    // when the program started. When it cannot start, the reason has been shown (unless it is
+    // a passing one and the owner retries, see below), no event follows and the pipe is closed;
+    // startError() and startFailure() tell why. Refused while a run is in progress. `program`,
+    // when given, is the program the command line starts with: it is taken whole, even when a
+    // shorter blank-delimited prefix of it happens to name a file too.
     bool start(const QString& CommandLine = QString(), const QString& program = QString());
+
+    // Why the last start failed: the errno of pipe2 or of the spawn (ENOENT when the command
+    // line names no program there is, EINVAL when it is empty), 0 when it started.
+    int startError() const { return m_startError; }
+    // The same in words, as shown: "File or command not found", "Command Line empty",
+    // "CreatePipe failed. Error: <n>" or "Cannot start <program>: <what the system says>".
+    QString startFailure() const { return m_startFailure; }
+    // Descriptors or processes ran out (EMFILE, ENFILE, EAGAIN): the same start may well
+    // succeed once something else has ended.
+    static bool isPassingStartError(int error);
+    // The owner starts again itself what failed for a passing reason: such a failure is not
+    // shown.
+    void setRetriesPassingFailures(bool retries) { m_retriesPassingFailures = retries; }
+    // For tests: asked before every spawn; a non-zero errno makes the spawn fail with it.
+    static void setSpawnFault(std::function<int()> fault);
 
     // Runs `CommandLine` (or the stored one) to its end, serving events meanwhile, and returns
     // its output; an empty text when the program did not start.
@@ -71,7 +88,9 @@ signals:
     void CommandOver();
 
 private:
-    pid_t startProcess(int writeFd, const QString& program);
+    // Starts the program with its output on `writeFd`; 0 or the errno why it did not start.
+    int startProcess(int writeFd, const QString& program);
+    bool failToStart(int error, const QString& text);
     QString decodeChunk(const QByteArray& bytes);
     void onReadable();
     void onProgramEnded();
@@ -85,6 +104,7 @@ private:
     QString m_commandLine;
     QString m_outputs;
     QString m_imageName;
+    QString m_spawned;     // the program the last start ran or tried
     QByteArray m_partial;  // bytes of a character split across two reads
     pid_t m_child = -1;
     int m_readFd = -1;
@@ -101,4 +121,7 @@ private:
     bool m_delivering = false;
     int m_exitStatus = -1;
     int m_endingSignal = 0;
+    int m_startError = 0;
+    QString m_startFailure;
+    bool m_retriesPassingFailures = false;
 };

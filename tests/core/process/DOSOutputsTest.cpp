@@ -1,5 +1,6 @@
 #include "process/DOSOutputs.h"
 
+#include "platform/OpenFileLimit.h"
 #include "process/CommandLineText.h"
 #include "process/EncoderImageName.h"
 #include "support/ScriptedPrompts.h"
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -16,6 +18,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 
@@ -231,4 +234,54 @@ TEST_F(DOSOutputsTest, ProgramFolderWithBlanksNeedsNoQuotes) {
     TestPaths::copyHelperAs("test_chatter", dir.path(), "my");
     m_runner.ExecuteCommand(program + " text right", program);
     EXPECT_EQ(m_runner.Outputs(), "right\n");
+}
+
+TEST_F(DOSOutputsTest, AFailedStartKeepsItsErrorAndReleasesThePipe) {
+    const QString plainFile = m_dir.path() + "/not-a-program";
+    QFile(plainFile).open(QIODevice::WriteOnly);
+    const struct {
+        QString commandLine;
+        int fault;     // what the spawn is made to fail with (0: nothing)
+        bool retries;  // the owner retries passing failures itself
+        int error;
+        QString message;  // shown, or empty when nothing is
+    } cases[] = {
+        {"", 0, false, EINVAL, "Command Line empty"},
+        {m_dir.path() + "/missing/coder -i x", 0, true, ENOENT, "File or command not found"},
+        {"no-such-program-anywhere x", 0, false, ENOENT, "File or command not found"},
+        {plainFile + " -i x", 0, true, EACCES, "Cannot start " + plainFile + ": Permission denied"},
+        {command("text x"), EMFILE, false, EMFILE,
+         "Cannot start " + m_program + ": Too many open files"},
+        {command("text x"), EMFILE, true, EMFILE, ""},
+        {command("text x"), EAGAIN, true, EAGAIN, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.commandLine.toStdString() + " " + std::to_string(c.fault));
+        ScriptedPrompts prompts;
+        if (!c.message.isEmpty()) {
+            prompts.expectMessage();
+        }
+        DOSOutputs runner;
+        QSignalSpy over(&runner, &DOSOutputs::CommandOver);
+        runner.setRetriesPassingFailures(c.retries);
+        DOSOutputs::setSpawnFault([&c] { return c.fault; });
+        const int openBefore = OpenFileLimit::openNow();
+        EXPECT_FALSE(runner.start(c.commandLine));
+        DOSOutputs::setSpawnFault(nullptr);
+
+        EXPECT_EQ(OpenFileLimit::openNow(), openBefore) << "the pipe was not closed";
+        EXPECT_EQ(runner.startError(), c.error);
+        EXPECT_EQ(DOSOutputs::isPassingStartError(c.error), c.error == EMFILE || c.error == EAGAIN);
+        EXPECT_EQ(prompts.messages().size(), c.message.isEmpty() ? 0 : 1);
+        if (!c.message.isEmpty()) {
+            EXPECT_EQ(prompts.messages().value(0).text, c.message);
+            EXPECT_EQ(runner.startFailure(), c.message);
+        }
+        EXPECT_FALSE(runner.lastRunStarted());
+        QCoreApplication::processEvents();
+        EXPECT_EQ(over.count(), 0);
+    }
+    // The next start that finds room starts, and forgets the error.
+    EXPECT_EQ(m_runner.ExecuteCommand(command("text fine")), "fine\n");
+    EXPECT_EQ(m_runner.startError(), 0);
 }
