@@ -7,6 +7,7 @@
 #include "filelist/InputGathering.h"
 #include "filelist/NativeNames.h"
 #include "platform/ConsolePrompts.h"
+#include "platform/OpenFileLimit.h"
 #include "session/Session.h"
 
 #include <QCoreApplication>
@@ -96,7 +97,6 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
 
     ConversionRun& run = session.run();
     run.setStallTimeout(stallTimeout());
-    run.setLaneCount(options.jobs > 0 ? options.jobs : defaultJobs());
 
     const ConvertProgress::Mode mode = options.quiet ? ConvertProgress::Mode::Quiet
                                        : ::isatty(::fileno(err)) != 0
@@ -111,6 +111,18 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
         });
     }
     QObject::connect(&run, &ConversionRun::runFinished, [] { QCoreApplication::exit(0); });
+    // Last before the run: the lanes fit what is left of the limit of open files.
+    const int jobs = options.jobs > 0 ? options.jobs : defaultJobs();
+    run.setLaneCount(jobs);
+    if (run.laneCount() < jobs && !inputs.isEmpty()) {
+        const int lanes = run.laneCount();
+        print(err, QStringLiteral("vordana: %1 %2 at once, not %3: the limit of open files "
+                                  "(ulimit -n) is %4\n")
+                       .arg(lanes)
+                       .arg(lanes == 1 ? QStringLiteral("file") : QStringLiteral("files"))
+                       .arg(jobs)
+                       .arg(OpenFileLimit::softLimit()));
+    }
     run.RunQueue();
     if (run.isRunning()) {
         QCoreApplication::exec();
@@ -118,10 +130,10 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
     progress.finish();
 
     QList<FileResult> results = unreadable + run.results();
-    // Whatever is still queued was never started: the encoder could not be, or the run was
-    // cancelled first.
-    const QString notStarted = run.encoderStarted() ? QStringLiteral("cancelled before it started")
-                                                    : QStringLiteral("File or command not found");
+    // Whatever is still queued was never started: the encoder could not be (the runner's words
+    // say why), or the run was cancelled first.
+    const QString notStarted =
+        run.encoderStarted() ? QStringLiteral("cancelled before it started") : run.startFailure();
     for (const QString& path : queue.paths()) {
         results << FileResult{path, QString(),
                               run.encoderStarted() ? FileStatus::Cancelled : FileStatus::Failed,

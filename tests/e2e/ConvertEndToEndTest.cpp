@@ -388,3 +388,75 @@ TEST(ConvertEndToEndTest, JsonIsTheOnlyThingOnStandardOutput) {
     EXPECT_FALSE(files[1].toObject().value("reason").toString().isEmpty());
     EXPECT_TRUE(run.err.contains("failed: " + inputs[1] + ": ")) << run.err.toStdString();
 }
+
+TEST(ConvertEndToEndTest, EncodersThatCannotStartAreSaidOnceWithTheirReason) {
+    const QString clip = QStringLiteral(VORDANA_FIXTURES_DIR "/video/clip-320x240-25fps-3s.avi");
+    const QString other = QStringLiteral(VORDANA_FIXTURES_DIR "/video/clip-640x360-30fps-2s.mp4");
+    const struct {
+        const char* name;
+        bool coderThere;  // but not executable
+        QStringList arguments;
+        QString reason;
+    } cases[] = {
+        // Both lanes reach the second stage, whose program is missing.
+        {"missing second stage",
+         false,
+         {"--format", "rmvb", "-j", "2", clip, other},
+         "File or command not found"},
+        {"coder not executable",
+         true,
+         {"-j", "1", TestPaths::fixture("tone.wav"), clip},
+         "Permission denied"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir program;
+        QTemporaryDir out;
+        QDir().mkpath(program.path() + "/data");
+        ASSERT_TRUE(QFile::copy(vordana(), program.path() + "/vordana"));
+        ASSERT_TRUE(
+            QFile::copy(TestPaths::programFolder() + "/data/conv", program.path() + "/data/conv"));
+        if (c.coderThere) {
+            ASSERT_TRUE(QFile::copy(TestPaths::programFolder() + "/data/coder",
+                                    program.path() + "/data/coder"));
+            QFile::setPermissions(program.path() + "/data/coder", QFile::ReadOwner);
+        }
+        const ProcessResult run =
+            runProgram(program.path() + "/vordana",
+                       QStringList{"--convert", "--json", "-o", out.path()} + c.arguments, 60000);
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+        EXPECT_EQ(run.err.count(c.reason), 1) << run.err.toStdString();
+        const QJsonObject report = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        const QJsonArray files = report.value("files").toArray();
+        ASSERT_EQ(files.size(), 2) << run.out.toStdString();
+        for (const QJsonValue& file : files) {
+            EXPECT_EQ(file.toObject().value("status").toString(), "failed");
+            EXPECT_TRUE(file.toObject().value("reason").toString().contains(c.reason))
+                << run.out.toStdString();
+        }
+        EXPECT_TRUE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
+}
+
+TEST(ConvertEndToEndTest, ManyLanesWithFewDescriptorsConvertEveryFile) {
+    // More files than 40 descriptors hold encoders for at once.
+    QTemporaryDir out;
+    QStringList inputs;
+    for (int i = 0; i < 20; ++i) {
+        inputs << TestPaths::fixture(i % 2 == 0 ? "tone.wav" : "my song.live.2010.ape");
+    }
+    const ProcessResult run =
+        runProgram("bash",
+                   QStringList{"-c", "ulimit -n 40 && exec \"$0\" --convert -q -j 30 -o \"$@\"",
+                               vordana(), out.path()} +
+                       inputs,
+                   120000);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("converted 20, failed 0")) << run.out.toStdString();
+    const QRegularExpression note(
+        R"(vordana: (\d+) files at once, not 30: the limit of open files \(ulimit -n\) is 40\n)");
+    EXPECT_EQ(run.err.count(note), 1) << run.err.toStdString();
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files).size(), 20);
+}

@@ -6,6 +6,7 @@
 #include "conversion/TrackCut.h"
 #include "conversion/VideoProgressParser.h"
 #include "filelist/FileQueue.h"
+#include "platform/OpenFileLimit.h"
 #include "platform/PrivateTempFolder.h"
 #include "process/DOSOutputs.h"
 #include "process/EncoderImageName.h"
@@ -19,11 +20,20 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
 
 namespace {
+
+// A start that fails for want of descriptors, with no other encoder whose end would free some,
+// is tried again this often before its file fails.
+constexpr int kRoomRetries = 5;
+
+QString errorText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 // Why a path cannot be handed to an encoder at all: a FIFO or a device would block it (or read
 // for ever), a folder is no file. Nothing when it is a regular file (links are followed).
@@ -97,9 +107,9 @@ struct ConversionRun::Lane {
     QString lastLine;  // the encoder repeats its last time line while it waits: not progress
     QString partLine;
 
-    bool busy = false;
-    quint64 entryId = 0;
-    qsizetype resultIndex = -1;
+    bool busy = false;     // has a file: its encoder runs, or its second stage waits
+    bool waiting = false;  // the first stage is done; the second waits for descriptors
+    quint64 entryId = 0;   // the queue entry; its result in the run's list has the same key
     QString input;
     std::shared_ptr<const TrackCut> track;  // the track of an image it cuts, if any
     PlatformDescription platform;           // the run's, with the lane's own temporary folder
@@ -118,6 +128,11 @@ ConversionRun::ConversionRun(FileQueue& queue, QObject* parent)
       m_platform(PlatformDescription::native()),
       m_clock([] { return QTime::currentTime(); }) {
     m_settings.outputFolder = m_platform.programFolder + m_platform.separator + "output";
+    m_roomRetry.setSingleShot(true);
+    connect(&m_roomRetry, &QTimer::timeout, this, [this] {
+        fillLanes();
+        finishIfIdle();
+    });
     setLaneCount(1);
 }
 
@@ -148,16 +163,18 @@ void ConversionRun::setLaneCount(int lanes) {
     if (m_running) {
         return;
     }
-    while (static_cast<int>(m_lanes.size()) > m_wantedLanes) {
+    const int allowed = OpenFileLimit::encodersWithin(m_wantedLanes);
+    while (static_cast<int>(m_lanes.size()) > allowed) {
         m_lanes.pop_back();
     }
-    while (static_cast<int>(m_lanes.size()) < m_wantedLanes) {
+    while (static_cast<int>(m_lanes.size()) < allowed) {
         auto lane = std::make_unique<Lane>(static_cast<int>(m_lanes.size()));
         Lane* l = lane.get();
         l->progress = EncoderProgressParser(m_progressYield);
         l->videoProgress = VideoProgressParser(m_progressYield);
         for (DOSOutputs* runner : {&l->objffmpeg, &l->objDOS}) {
             const bool mencoderStyle = runner == &l->objDOS;
+            runner->setRetriesPassingFailures(true);  // the run waits for room itself
             connect(runner, &DOSOutputs::ReceiveOutputs, this,
                     [this, l, mencoderStyle](const QString& chunk) {
                         onOutput(*l, chunk, mencoderStyle);
@@ -207,7 +224,10 @@ void ConversionRun::RunQueue() {
     m_running = true;
     m_cancelling = false;
     m_encoderStarted = true;
+    m_startFailure.clear();
+    m_roomRetries = 0;
     m_results.clear();
+    m_resultIds.clear();
 
     QDir().mkpath(m_settings.outputFolder);
     // Intermediate files go where the private folder really is (a fresh one when the usual
@@ -225,6 +245,7 @@ void ConversionRun::cancel() {
         return;
     }
     m_cancelling = true;
+    m_roomRetry.stop();
     for (auto& lane : m_lanes) {
         if (lane->busy) {
             lane->stopReason = QStringLiteral("cancelled");
@@ -234,7 +255,17 @@ void ConversionRun::cancel() {
             lane->objDOS.terminate(m_stopGrace);
         }
     }
+    settleWaiting();
     finishIfIdle();
+}
+
+bool ConversionRun::canStart() const {
+    return m_running && !m_cancelling && m_encoderStarted && !m_roomRetry.isActive();
+}
+
+bool ConversionRun::anyEncoderRunning() const {
+    return std::any_of(m_lanes.cbegin(), m_lanes.cend(),
+                       [](const auto& lane) { return lane->busy && !lane->waiting; });
 }
 
 void ConversionRun::fillLanes() {
@@ -244,21 +275,17 @@ void ConversionRun::fillLanes() {
         return;
     }
     m_filling = true;
-    bool progress = true;
-    while (progress && m_running && !m_cancelling && m_encoderStarted) {
-        progress = false;
-        for (auto& lane : m_lanes) {
-            if (lane->busy) {
-                continue;
-            }
-            if (m_queue.busyCount() >= m_queue.count()) {
-                break;
-            }
-            startNextFile(*lane);
-            progress = true;
-            if (!m_encoderStarted) {
-                break;
-            }
+    // Second stages waiting for descriptors go first: their files were taken up earlier. A
+    // start that fails stops the filling: there is no room now, or the run ends.
+    bool room = true;
+    for (auto& lane : m_lanes) {
+        if (room && lane->waiting && canStart()) {
+            room = launchSecondStage(*lane);
+        }
+    }
+    for (auto& lane : m_lanes) {
+        while (room && canStart() && !lane->busy && m_queue.busyCount() < m_queue.count()) {
+            room = startNextFile(*lane);
         }
     }
     m_filling = false;
@@ -267,7 +294,7 @@ void ConversionRun::fillLanes() {
 bool ConversionRun::startNextFile(Lane& lane) {
     const auto entry = m_queue.takeNext();
     if (!entry) {
-        return false;
+        return true;
     }
     lane.entryId = entry->id;
     lane.input = entry->path;
@@ -276,16 +303,13 @@ bool ConversionRun::startNextFile(Lane& lane) {
     lane.lastLine.clear();
     lane.partLine.clear();
     lane.clock.start();
-    lane.resultIndex = m_results.size();
+    m_resultIds.append(entry->id);
     m_results.append(FileResult{entry->path, QString(), FileStatus::Failed, QString(), 0.0});
 
     lane.track = entry->track;
     if (const auto problem = inputProblem(entry->track ? entry->track->image : entry->path)) {
-        FileResult result = m_results.at(lane.resultIndex);
-        result.reason = *problem;
-        m_queue.finish(lane.entryId);
-        record(lane, result);
-        return false;
+        endAtOnce(lane, *problem);
+        return true;
     }
 
     const QString separator(m_platform.separator);
@@ -319,30 +343,99 @@ bool ConversionRun::startNextFile(Lane& lane) {
         lane.command.problem = lane.reservation.error();
     }
     if (!lane.command.problem.isEmpty()) {
-        FileResult result = m_results.at(lane.resultIndex);
-        result.reason = lane.command.problem;
-        m_queue.finish(lane.entryId);
-        record(lane, result);
-        return false;
+        endAtOnce(lane, lane.command.problem);
+        return true;
     }
-    EncoderImageName() = lane.command.imageName;
     DOSOutputs& runner =
         lane.command.runner == RunnerChoice::objffmpeg ? lane.objffmpeg : lane.objDOS;
+    switch (launch(lane, runner)) {
+        case Start::Started:
+            lane.busy = true;
+            emit fileStarted(lane.index, entry->path, lane.command.outputPath);
+            return true;
+        case Start::NoRoom:
+            if (!waitForRoom()) {
+                endAtOnce(lane, errorText(runner.startError()));
+                return true;
+            }
+            break;
+        case Start::Impossible:
+            giveBack(lane);
+            settleWaiting();
+            return false;
+    }
+    giveBack(lane);  // it waits in the queue for room
+    return false;
+}
+
+ConversionRun::Start ConversionRun::launch(Lane& lane, DOSOutputs& runner) {
+    EncoderImageName() = lane.command.imageName;
     runner.setCommandLine(lane.command.commandLine);
-    if (!runner.start(QString(), lane.command.program)) {
-        // The runner has told the user; trying the same file again would repeat forever, so
-        // the run ends and the file stays queued for another try.
-        lane.reservation.release();
-        m_queue.release(lane.entryId);
-        m_results.removeAt(lane.resultIndex);
-        m_encoderStarted = false;
+    lane.progress.DurationSeconds = 0;
+    if (runner.start(QString(), lane.command.program)) {
+        m_roomRetries = 0;
+        lane.waiting = false;
+        lane.watchdog.start(static_cast<int>(m_stallTimeout.count()));
+        return Start::Started;
+    }
+    if (DOSOutputs::isPassingStartError(runner.startError())) {
+        return Start::NoRoom;
+    }
+    // The runner has told the user; trying again would repeat it without end, so the run ends
+    // and what did not start stays queued for another try.
+    m_encoderStarted = false;
+    m_startFailure = runner.startFailure();
+    return Start::Impossible;
+}
+
+bool ConversionRun::waitForRoom() {
+    if (anyEncoderRunning()) {
+        return true;  // its end frees descriptors, and the lanes are filled again then
+    }
+    if (m_roomRetries >= kRoomRetries) {
+        m_roomRetries = 0;  // the file fails; the next one gets its own tries
         return false;
     }
-    lane.busy = true;
-    lane.progress.DurationSeconds = 0;
-    lane.watchdog.start(static_cast<int>(m_stallTimeout.count()));
-    emit fileStarted(lane.index, entry->path, lane.command.outputPath);
+    ++m_roomRetries;
+    m_roomRetry.start(static_cast<int>(m_roomRetryDelay.count()));
     return true;
+}
+
+void ConversionRun::giveBack(Lane& lane) {
+    lane.watchdog.stop();
+    lane.reservation.release();
+    if (needsSecondStage(m_settings.formatIndex)) {
+        OutputReservation::removeRegularFile(CommandPieces::intermediatePath(lane.platform));
+    }
+    lane.busy = false;
+    lane.waiting = false;
+    m_queue.release(lane.entryId);
+    const qsizetype index = resultIndexOf(lane.entryId);
+    m_results.removeAt(index);
+    m_resultIds.removeAt(index);
+}
+
+void ConversionRun::endAtOnce(Lane& lane, const QString& reason) {
+    lane.reservation.release();
+    FileResult result = m_results.at(resultIndexOf(lane.entryId));
+    result.reason = reason;
+    m_queue.finish(lane.entryId);
+    record(lane, result);
+}
+
+void ConversionRun::settleWaiting() {
+    // Second stages still waiting for room when the run ends: a cancel cancels them, a start
+    // that cannot be gives their files back to the queue.
+    for (auto& lane : m_lanes) {
+        if (!lane->waiting) {
+            continue;
+        }
+        if (m_cancelling) {
+            completeFile(*lane, lane->objffmpeg);
+        } else if (!m_encoderStarted) {
+            giveBack(*lane);
+        }
+    }
 }
 
 void ConversionRun::onOutput(Lane& lane, const QString& chunk, bool mencoderStyle) {
@@ -384,6 +477,7 @@ void ConversionRun::onEncoderEnded(Lane& lane, DOSOutputs& runner) {
     if (firstStageOfTwo && lane.stopReason.isEmpty() && runner.exitStatus() == 0 &&
         isNonEmptyFile(lane.command.outputPath)) {
         startSecondStage(lane);
+        finishIfIdle();
         return;
     }
     completeFile(lane, runner);
@@ -405,27 +499,40 @@ void ConversionRun::startSecondStage(Lane& lane) {
         completeFile(lane, lane.objffmpeg);
         return;
     }
-    EncoderImageName() = lane.command.imageName;
-    lane.objffmpeg.setCommandLine(lane.command.commandLine);
-    lane.progress.DurationSeconds = 0;
-    if (!lane.objffmpeg.start(QString(), lane.command.program)) {
-        // The runner has said so; as with a first stage that cannot start, the run ends and
-        // the file stays queued.
-        lane.reservation.release();
-        OutputReservation::removeRegularFile(CommandPieces::intermediatePath(lane.platform));
-        lane.busy = false;
-        m_queue.release(lane.entryId);
-        m_results.removeAt(lane.resultIndex);
-        m_encoderStarted = false;
-        finishIfIdle();
-        return;
+    launchSecondStage(lane);
+}
+
+bool ConversionRun::launchSecondStage(Lane& lane) {
+    if (!m_encoderStarted) {
+        giveBack(lane);  // the run ends: nothing starts after a start that cannot be
+        return false;
     }
-    lane.watchdog.start(static_cast<int>(m_stallTimeout.count()));
+    switch (launch(lane, lane.objffmpeg)) {
+        case Start::Started:
+            return true;
+        case Start::NoRoom:
+            // The intermediate and the reserved name stay until there is room.
+            lane.waiting = true;
+            lane.watchdog.stop();
+            if (waitForRoom()) {
+                return false;
+            }
+            lane.stopReason = errorText(lane.objffmpeg.startError());
+            lane.stopStatus = FileStatus::Failed;
+            completeFile(lane, lane.objffmpeg);
+            return true;
+        case Start::Impossible:
+            giveBack(lane);
+            settleWaiting();
+            return false;
+    }
+    return false;
 }
 
 void ConversionRun::completeFile(Lane& lane, const DOSOutputs& runner) {
     lane.watchdog.stop();
-    FileResult result = m_results.at(lane.resultIndex);
+    lane.waiting = false;
+    FileResult result = m_results.at(resultIndexOf(lane.entryId));
     result.output = lane.command.outputPath;
     result.seconds = static_cast<double>(lane.clock.elapsed()) / 1000.0;
     const bool wroteOutput = isNonEmptyFile(lane.command.outputPath);
@@ -455,13 +562,24 @@ void ConversionRun::completeFile(Lane& lane, const DOSOutputs& runner) {
     finishIfIdle();
 }
 
+qsizetype ConversionRun::resultIndexOf(quint64 entryId) const {
+    // Files still at work were taken up lately: look from the end.
+    for (qsizetype i = m_resultIds.size() - 1; i >= 0; --i) {
+        if (m_resultIds.at(i) == entryId) {
+            return i;
+        }
+    }
+    Q_ASSERT_X(false, "ConversionRun", "a lane's file has no result");
+    return -1;
+}
+
 void ConversionRun::record(Lane& lane, FileResult result) {
-    m_results[lane.resultIndex] = result;
+    m_results[resultIndexOf(lane.entryId)] = result;
     emit fileFinished(lane.index, result);
 }
 
 void ConversionRun::finishIfIdle() {
-    if (!m_running || m_filling) {
+    if (!m_running || m_filling || m_roomRetry.isActive()) {
         return;
     }
     for (const auto& lane : m_lanes) {

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 #include <QTime>
+#include <QTimer>
 
 #include <chrono>
 #include <functional>
@@ -55,13 +56,17 @@ public:
     void setClock(std::function<QTime()> clock) { m_clock = std::move(clock); }
     // Runs while the progress parser works through a chunk (the window lets events through).
     void setProgressYield(std::function<void()> yield);
-    // How many files convert at once (at least 1); takes effect at the next start.
+    // How many files convert at once (at least 1, and no more than the limit of open files
+    // leaves room for: laneCount() tells); takes effect at the next start.
     void setLaneCount(int lanes);
     int laneCount() const { return static_cast<int>(m_lanes.size()); }
     // An encoder that shows no progress for this long is ended ("encoder stalled").
     void setStallTimeout(std::chrono::milliseconds timeout) { m_stallTimeout = timeout; }
     // How long a stopped encoder may take to end before it is killed.
     void setStopGrace(std::chrono::milliseconds grace) { m_stopGrace = grace; }
+    // How long a start that found no descriptors waits when no other encoder's end will free
+    // any (it is tried a few times so).
+    void setRoomRetryDelay(std::chrono::milliseconds delay) { m_roomRetryDelay = delay; }
 
     DOSOutputs& objffmpeg(int lane = 0);
     DOSOutputs& objDOS(int lane = 0);
@@ -72,15 +77,19 @@ public:
     bool isRunning() const { return m_running; }
     // True once cancel() was called, until the next run starts.
     bool wasCancelled() const { return m_cancelling; }
-    // False when the last run stopped because the encoder could not be started.
+    // False when the last run stopped because the encoder could not be started; startFailure()
+    // then says why, as the runner showed it ("File or command not found", ...).
     bool encoderStarted() const { return m_encoderStarted; }
-    // What became of each file the current or last run took up, in the order of the queue.
+    QString startFailure() const { return m_startFailure; }
+    // What became of each file the current or last run took up, in the order they were taken.
     const QList<FileResult>& results() const { return m_results; }
     int failedCount() const;
 
     // Starts converting the queue and returns at once; runFinished follows when the queue has
     // no file left to take (at once for an empty queue), or when the encoder cannot be started
-    // at all (the runner has said so; the files stay queued). Ignored while a run is in progress.
+    // at all (the runner has said so; the files stay queued). A start that fails for want of
+    // descriptors is no failure: the file waits in the queue until another encoder has ended
+    // (or, with none at work, a few short delays). Ignored while a run is in progress.
     void RunQueue();
     // Ends the run: every encoder is stopped, its partial output removed, its file reported
     // as cancelled; files not yet started stay in the queue.
@@ -96,14 +105,29 @@ signals:
 
 private:
     struct Lane;
+    enum class Start { Started, NoRoom, Impossible };
 
+    bool canStart() const;
+    bool anyEncoderRunning() const;
     void fillLanes();
-    // Starts the next file on `lane`; false when the queue had none or the file ended at once.
+    // Takes the next file onto `lane`; false when its encoder could not start (no room now, or
+    // the run ends), true otherwise (it runs, or it ended at once).
     bool startNextFile(Lane& lane);
+    Start launch(Lane& lane, DOSOutputs& runner);
+    // After a start without room: true when the file is to wait (for another encoder's end or
+    // a retry), false when its tries are spent.
+    bool waitForRoom();
+    // The lane's file goes back to the queue untouched: no result, nothing left behind.
+    void giveBack(Lane& lane);
+    void endAtOnce(Lane& lane, const QString& reason);
+    void settleWaiting();
     void onOutput(Lane& lane, const QString& chunk, bool mencoderStyle);
     void onEncoderEnded(Lane& lane, DOSOutputs& runner);
     void startSecondStage(Lane& lane);
+    // Same contract as startNextFile.
+    bool launchSecondStage(Lane& lane);
     void completeFile(Lane& lane, const DOSOutputs& runner);
+    qsizetype resultIndexOf(quint64 entryId) const;
     void record(Lane& lane, FileResult result);
     void finishIfIdle();
 
@@ -116,7 +140,14 @@ private:
     int m_wantedLanes = 1;
     std::chrono::milliseconds m_stallTimeout{std::chrono::seconds(60)};
     std::chrono::milliseconds m_stopGrace{std::chrono::seconds(2)};
+    std::chrono::milliseconds m_roomRetryDelay{300};
+    // The results in the order files were taken up, each under its queue entry's id: a lane
+    // finds its own whatever the others add or take back.
     QList<FileResult> m_results;
+    QList<quint64> m_resultIds;
+    QTimer m_roomRetry;
+    int m_roomRetries = 0;
+    QString m_startFailure;
     bool m_running = false;
     bool m_cancelling = false;
     bool m_encoderStarted = true;

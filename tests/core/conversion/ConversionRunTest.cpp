@@ -359,3 +359,116 @@ TEST_F(ConversionRunTest, AnOutputFolderThatCannotBeMadeFailsEachFileAtOnce) {
             << result.reason.toStdString();
     }
 }
+
+TEST_F(ConversionRunTest, WithTwoLanesAProgramThatIsNotThereEndsTheRunOnceAndKeepsBothFiles) {
+    // coder is missing: the first stage of MP3, the second of RMVB (both lanes reach it).
+    TestPaths::copyHelperAs("fake_conv", m_program.path() + "/data", "conv");
+    QFile::remove(m_program.path() + "/data/coder");
+    m_run.setLaneCount(2);
+    const QString work =
+        QStringLiteral("%1/work-%2-%3").arg(PrivateTempFolder::ensure()).arg(::getpid());
+    for (const auto& [format, extension] : {std::pair{8, ".ape"}, std::pair{0, ".avi"}}) {
+        SCOPED_TRACE(extension);
+        m_run.settings().applyPreset(format);
+        const QStringList files = {input(QString("a") + extension),
+                                   input(QString("b") + extension)};
+        m_queue.append(files);
+        ScriptedPrompts prompts;
+        prompts.expectMessage();
+        runToEnd();
+
+        EXPECT_FALSE(m_run.encoderStarted());
+        EXPECT_EQ(m_run.startFailure(), "File or command not found");
+        const auto& shown = prompts.messages();
+        ASSERT_EQ(shown.size(), 1) << "the second lane must not try again";
+        EXPECT_EQ(shown[0].text, m_run.startFailure());
+        EXPECT_EQ(m_queue.paths(), files);
+        EXPECT_EQ(m_queue.busyCount(), 0);
+        EXPECT_TRUE(m_run.results().isEmpty());
+        EXPECT_TRUE(m_finished.isEmpty());
+        EXPECT_TRUE(outputFolderEntries().isEmpty())
+            << outputFolderEntries().join(", ").toStdString();
+        EXPECT_FALSE(QFile::exists(work.arg(0) + "/tmp.mp4"));
+        EXPECT_FALSE(QFile::exists(work.arg(1) + "/tmp.mp4"));
+        m_queue.clear();
+    }
+}
+
+TEST_F(ConversionRunTest, AStartWithoutDescriptorsWaitsForRoomAndNeverShowsAMessage) {
+    TestPaths::copyHelperAs("fake_conv", m_program.path() + "/data", "conv");
+    const struct {
+        const char* name;
+        int lanes;
+        int format;          // 8: MP3, 0: RMVB (conv, then coder)
+        QList<int> failing;  // the spawns (1, 2, ...) that find no descriptor
+        QStringList files;
+        QStringList reasons;  // each file's, in the order taken up; empty: converted
+        QStringList order;    // what started and ended, when it matters
+    } cases[] = {
+        {"alone, retried after a pause", 1, 8, {1, 2}, {"a.ape", "b.ape"}, {"", ""}, {}},
+        {"waits for the other lane's end",
+         2,
+         8,
+         {2},
+         {"nap-1.ape", "b.ape", "c.ape"},
+         {"", "", ""},
+         {"start nap-1.ape", "end nap-1.ape", "start b.ape", "start c.ape"}},
+        {"a second stage waits", 1, 0, {2, 3}, {"clip.avi"}, {""}, {}},
+        {"the tries run out",
+         1,
+         8,
+         {1, 2, 3, 4, 5, 6, 7},
+         {"a.ape", "b.ape"},
+         {"Too many open files", ""},
+         {}},
+        {"a second stage's tries run out",
+         1,
+         0,
+         {2, 3, 4, 5, 6, 7},
+         {"clip.avi"},
+         {"Too many open files"},
+         {}},
+    };
+    m_run.setRoomRetryDelay(50ms);
+    QStringList events;
+    QObject::connect(&m_run, &ConversionRun::fileStarted, [&](int, const QString& path) {
+        events << "start " + QFileInfo(path).fileName();
+    });
+    QObject::connect(&m_run, &ConversionRun::fileFinished, [&](int, const FileResult& r) {
+        events << "end " + QFileInfo(r.input).fileName();
+    });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_finished.clear();
+        events.clear();
+        m_run.settings().applyPreset(c.format);
+        m_run.setLaneCount(c.lanes);
+        int spawns = 0;
+        DOSOutputs::setSpawnFault([&] { return c.failing.contains(++spawns) ? EMFILE : 0; });
+        for (const QString& file : c.files) {
+            m_queue.append(input(file));
+        }
+        ScriptedPrompts prompts;  // any message fails the test
+        runToEnd();
+        DOSOutputs::setSpawnFault(nullptr);
+
+        EXPECT_TRUE(prompts.messages().isEmpty());
+        EXPECT_TRUE(m_run.encoderStarted());
+        EXPECT_TRUE(m_queue.isEmpty());
+        ASSERT_EQ(m_run.results().size(), c.files.size());
+        for (qsizetype i = 0; i < c.files.size(); ++i) {
+            const FileResult& result = m_run.results()[i];
+            EXPECT_TRUE(result.input.endsWith("/" + c.files[i])) << result.input.toStdString();
+            EXPECT_EQ(result.reason, c.reasons[i]) << i;
+            EXPECT_EQ(result.converted(), c.reasons[i].isEmpty()) << i;
+        }
+        if (!c.order.isEmpty()) {
+            EXPECT_EQ(events.mid(0, c.order.size()), c.order);
+        }
+        const auto converted = std::count_if(c.reasons.cbegin(), c.reasons.cend(),
+                                             [](const QString& r) { return r.isEmpty(); });
+        EXPECT_EQ(outputFolderEntries().size(), converted)
+            << outputFolderEntries().join(", ").toStdString();
+        QDir(m_out.path() + "/mp3").removeRecursively();
+    }
+}
