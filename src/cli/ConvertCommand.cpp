@@ -9,6 +9,7 @@
 #include "platform/ConsolePrompts.h"
 #include "platform/OpenFileLimit.h"
 #include "session/Session.h"
+#include "text/PrintableText.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -90,7 +91,7 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
         queue.append(gathered.items);
         for (const auto& [input, reason] : gathered.problems) {
             unreadable << FileResult{input, QString(), FileStatus::Failed, reason, 0.0};
-            print(err, QStringLiteral("failed: %1: %2\n").arg(input, reason));
+            print(err, QStringLiteral("failed: %1: %2\n").arg(printable(input), printable(reason)));
         }
     }
     const QStringList inputs = queue.paths();

@@ -1,5 +1,7 @@
 #include "ConvertProgress.h"
 
+#include "text/PrintableText.h"
+
 #include <QFileInfo>
 
 #include <algorithm>
@@ -104,7 +106,7 @@ void ConvertProgress::onStarted(int lane, const QString& input, const QString& o
     v.fraction = 0.0;
     v.busy = true;
     if (m_mode == Mode::Plain) {
-        print(QStringLiteral("started: %1 -> %2\n").arg(input, output));
+        print(QStringLiteral("started: %1 -> %2\n").arg(printable(input), printable(output)));
     }
     m_dirty = true;
 }
@@ -138,7 +140,8 @@ void ConvertProgress::onFinished(int lane, const FileResult& result) {
             print(QStringLiteral("\x1b[%1A\r\x1b[J").arg(m_drawnLines));
             m_drawnLines = 0;
         }
-        print(QStringLiteral("failed: %1: %2\n").arg(result.input, result.reason));
+        print(QStringLiteral("failed: %1: %2\n")
+                  .arg(printable(result.input), printable(result.reason)));
     }
     if (m_mode == Mode::Plain) {
         print(overallLine() + QLatin1Char('\n'));
@@ -151,7 +154,7 @@ void ConvertProgress::redraw() {
     QStringList lines;
     for (const LaneView& lane : m_lanes) {
         if (lane.busy) {
-            lines << QStringLiteral("  %1  %2").arg(fileName(lane.input), lane.label);
+            lines << QStringLiteral("  %1  %2").arg(printable(fileName(lane.input)), lane.label);
         }
     }
     lines << overallLine();

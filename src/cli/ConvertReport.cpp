@@ -1,5 +1,7 @@
 #include "ConvertReport.h"
 
+#include "text/PrintableText.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -45,13 +47,14 @@ QString textReport(const QList<FileResult>& results) {
     for (const FileResult& result : results) {
         ++counts[static_cast<int>(result.status)];
         if (result.converted()) {
-            done += QStringLiteral("done: %1 -> %2\n").arg(result.input, result.output);
+            done += QStringLiteral("done: %1 -> %2\n")
+                        .arg(printable(result.input), printable(result.output));
         } else if (result.status == FileStatus::Cancelled) {
-            problems += QStringLiteral("cancelled: %1\n").arg(result.input);
+            problems += QStringLiteral("cancelled: %1\n").arg(printable(result.input));
         } else {
-            problems +=
-                QStringLiteral("%1: %2\n  %3\n")
-                    .arg(QLatin1String(statusWord(result.status)), result.input, result.reason);
+            problems += QStringLiteral("%1: %2\n  %3\n")
+                            .arg(QLatin1String(statusWord(result.status)), printable(result.input),
+                                 printable(result.reason));
         }
     }
     QString summary = QStringLiteral("converted %1, failed %2")

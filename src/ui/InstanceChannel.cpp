@@ -1,13 +1,44 @@
 #include "InstanceChannel.h"
 
+#include "text/PrintableText.h"
+
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QThread>
+
+#include <climits>
+#include <cstdio>
 
 namespace {
 
 // Every path and the end of the list end in a line feed; a path holding one is not sent.
 constexpr char kEnd[] = "\n";
+// Thousands of files fit; a sender that goes on beyond this is not a second start of ours.
+constexpr qint64 kMaxMessageBytes = 16 * 1024 * 1024;
+
+void note(const QString& text) {
+    std::fprintf(stderr, "vordana: %s\n", printable(text).toUtf8().constData());
+}
+
+// The paths of a message that name something there; anything else is said and dropped.
+QStringList existingPaths(const QByteArray& message) {
+    QStringList paths;
+    for (const QByteArray& line : message.split('\n')) {
+        if (line.isEmpty()) {
+            continue;
+        }
+        const QString path = QString::fromUtf8(line);
+        if (line.size() >= PATH_MAX) {
+            note(QStringLiteral("a handed-over path of %1 bytes was dropped").arg(line.size()));
+        } else if (!QFileInfo::exists(path)) {
+            note(QStringLiteral("a handed-over path was dropped, nothing is there: %1").arg(path));
+        } else {
+            paths << path;
+        }
+    }
+    return paths;
+}
 
 }  // namespace
 
@@ -24,15 +55,16 @@ InstanceChannel::InstanceChannel(const QString& socketPath,
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
             connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
                 // The list ends with an empty line; until then it keeps coming.
+                if (socket->bytesAvailable() > kMaxMessageBytes) {
+                    note(QStringLiteral("a hand-over longer than %1 bytes was refused")
+                             .arg(kMaxMessageBytes));
+                    socket->abort();
+                    return;
+                }
                 if (!socket->peek(socket->bytesAvailable()).endsWith("\n\n")) {
                     return;
                 }
-                QStringList paths;
-                for (const QByteArray& line : socket->readAll().split('\n')) {
-                    if (!line.isEmpty()) {
-                        paths << QString::fromUtf8(line);
-                    }
-                }
+                const QStringList paths = existingPaths(socket->readAll());
                 socket->write("ok\n");
                 socket->flush();
                 m_receive(paths);

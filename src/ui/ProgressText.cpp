@@ -1,5 +1,23 @@
 #include "ProgressText.h"
 
+#include "text/PrintableText.h"
+
+namespace {
+
+// A path of thousands of characters would make the box wider than any screen.
+constexpr qsizetype kLongestLine = 200;
+
+QString shortened(const QString& text) {
+    const QString shown = printable(text);
+    if (shown.size() <= kLongestLine) {
+        return shown;
+    }
+    const qsizetype half = kLongestLine / 2;
+    return shown.left(half) + QStringLiteral("…") + shown.right(half);
+}
+
+}  // namespace
+
 QString progressLabel(const ProgressReport& report) {
     switch (report.style) {
         case ProgressReport::Style::None:
@@ -18,4 +36,26 @@ QString progressLabel(const ProgressReport& report) {
 
 double barWidthTwips(const ProgressReport& report) {
     return report.fraction * kFullBarTwips;
+}
+
+QString failureMessage(const QList<FileResult>& results, int maxFiles) {
+    QString text = QStringLiteral("以下文件转换失败：");
+    int listed = 0;
+    int more = 0;
+    for (const FileResult& result : results) {
+        if (result.converted()) {
+            continue;
+        }
+        if (listed == maxFiles) {
+            ++more;
+            continue;
+        }
+        ++listed;
+        text += QStringLiteral("\n\n") + shortened(result.input) + QLatin1Char('\n') +
+                shortened(result.reason);
+    }
+    if (more > 0) {
+        text += QStringLiteral("\n\n……还有 %1 个文件").arg(more);
+    }
+    return text;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "conversion/ConversionRun.h"
 #include "conversion/EncoderProgressParser.h"
+
+#include <QList>
 
 #include <QString>
 
@@ -13,3 +16,9 @@ inline constexpr double kFullBarTwips = 5415.0;
 // "结束 100%" at its end.
 QString progressLabel(const ProgressReport& report);
 double barWidthTwips(const ProgressReport& report);
+
+// The message at the end of a run with failures: "以下文件转换失败：" and, for each file that did
+// not convert, its name and reason (control characters shown as escapes, very long texts cut in
+// the middle). At most `maxFiles` are listed, so the box still fits the screen; a line says how
+// many more there are.
+QString failureMessage(const QList<FileResult>& results, int maxFiles);

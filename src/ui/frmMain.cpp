@@ -28,6 +28,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QStyle>
 #include <QToolButton>
 #include <QTreeView>
@@ -457,13 +458,12 @@ void frmMain::finishRun() {
     showProgress(ProgressReport{});
     showLabel(failed == 0 ? QStringLiteral("Done.") : QStringLiteral("部分文件转换失败"));
     if (failed > 0) {
-        QString text = QStringLiteral("以下文件转换失败：");
-        for (const FileResult& result : run().results()) {
-            if (!result.converted()) {
-                text += QStringLiteral("\n\n") + result.input + QLatin1Char('\n') + result.reason;
-            }
-        }
-        prompts.message(text, QStringLiteral("转换"), Prompts::Icon::Exclamation);
+        // Each file takes three lines of the box; it must still fit the screen.
+        const QScreen* screen = this->screen();
+        const int lines =
+            screen ? screen->availableGeometry().height() / fontMetrics().height() : 30;
+        prompts.message(failureMessage(run().results(), qMax(3, lines / 3 - 3)),
+                        QStringLiteral("转换"), Prompts::Icon::Exclamation);
     }
 }
 

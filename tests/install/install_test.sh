@@ -3,7 +3,8 @@
 #   install_test.sh layout      cmake --install into a DESTDIR; the files, the bin link, no test programs
 #   install_test.sh validators  desktop file, AppStream metainfo and manual page, as installed
 #   install_test.sh run         the installed program, read-only, run by a user with a temporary HOME
-#   install_test.sh per-user    the same without --output: the MP3 goes to ~/Music/Vordana
+#   install_test.sh per-user    the same without --output: the MP3 goes to ~/Music/Vordana, also
+#                               when the installed folder is writable (root)
 #   install_test.sh deb         cpack -G DEB: control fields, contents, the unpacked program runs
 # The environment (set by tests/install/CMakeLists.txt) names the folders:
 #   VORDANA_BUILD_DIR, VORDANA_VERSION, VORDANA_GUI (ON/OFF), VORDANA_FIXTURES_DIR,
@@ -67,6 +68,7 @@ expected_files() {
   echo "$PROGRAM_DIR/vordana"
   echo "$PROGRAM_DIR/help.html"
   echo "$PROGRAM_DIR/sound.wav"
+  echo "$PROGRAM_DIR/installed"
   echo "$PROGRAM_DIR/data/coder"
   echo "$PROGRAM_DIR/data/coder2"
   echo "$PROGRAM_DIR/data/conv"
@@ -343,6 +345,18 @@ check_per_user() {
     echo "  an installed program whose folder is not writable puts its output in ~/Music/Vordana" >&2
   fi
   expect_one_mp3 "$home/Music/Vordana"
+  program_folder_unchanged
+
+  # Whoever may write into the installed folder (root, say) still gets the user's folders: the
+  # installed program is marked as such, and only what the package shipped stays there.
+  chmod -R u+w "$tree"
+  snapshot_before=$(snapshot "$tree")
+  local writer_home=$scratch/writer-home
+  mkdir -p "$writer_home"
+  out=$(bounded env -i "HOME=$writer_home" PATH=/usr/bin:/bin LANG=C.UTF-8 \
+    "$tree/usr/bin/vordana" --convert --quiet "$input" 2>&1) ||
+    fail "vordana --convert from a writable installed folder failed: $out"
+  expect_one_mp3 "$writer_home/Music/Vordana"
   program_folder_unchanged
   finish
 }

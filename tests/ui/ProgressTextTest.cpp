@@ -39,3 +39,27 @@ TEST(ProgressTextTest, TheWindowsWordsAndTwipsForEachKindOfReport) {
     EXPECT_EQ(progressLabel(finished), QString::fromUtf8("结束 100%"));
     EXPECT_DOUBLE_EQ(barWidthTwips(finished), 5415.0);
 }
+
+TEST(ProgressTextTest, TheFailureMessageFitsTheScreenAndShowsNoControlCharacters) {
+    QList<FileResult> results;
+    results << FileResult{"/m/ok.ape", "/o/ok.mp3", FileStatus::Converted, {}, 1.0};
+    for (const char* name : {"/m/a\x1b]0;x\x07.ape", "/m/b.ape", "/m/c.ape"}) {
+        results << FileResult{QString::fromUtf8(name),
+                              {},
+                              FileStatus::Failed,
+                              QString::fromUtf8("bad \u202Eevil"),
+                              1.0};
+    }
+    results << FileResult{"/m/" + QString(5000, 'x'), {}, FileStatus::Failed, "long", 1.0};
+
+    const QString text = failureMessage(results, 2);
+    EXPECT_TRUE(
+        text.startsWith(QString::fromUtf8("以下文件转换失败：\n\n/m/a\\x1B]0;x\\x07.ape\n"
+                                          "bad \\u202Eevil\n\n/m/b.ape")))
+        << text.toStdString();
+    EXPECT_FALSE(text.contains("c.ape"));
+    EXPECT_TRUE(text.endsWith(QString::fromUtf8("……还有 2 个文件"))) << text.toStdString();
+    EXPECT_FALSE(text.contains("ok.ape"));
+    // A path of thousands of characters is cut in the middle.
+    EXPECT_LT(failureMessage(results.mid(4), 5).size(), 300);
+}

@@ -257,8 +257,27 @@ TEST_F(StartupTest, FilesNamedOnTheCommandLineComeInAndASecondStartHandsItsOverT
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     second.setProcessEnvironment(environment);
     second.setWorkingDirectory(music.path());
-    second.start(program.path() + "/vordana", {"single.wav", music.path() + "/album"});
+    // What names nothing, or is longer than any path can be, is dropped by the window.
+    second.start(program.path() + "/vordana",
+                 {"single.wav", music.path() + "/album", "gone.ape", "/" + QString(100000, 'x')});
     ASSERT_TRUE(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 20000));
     EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
     EXPECT_EQ(received, (QStringList{music.path() + "/single.wav", music.path() + "/album"}));
+}
+
+TEST_F(StartupTest, WithoutADisplayOrWithAnUnknownOptionTheProgramSaysSoAndEnds) {
+    struct Case {
+        QStringList arguments;
+        QStringList environment;
+        const char* said;
+    };
+    const QStringList noDisplay = {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM="};
+    for (const Case& c : {Case{{}, noDisplay, "no display: the window cannot open"},
+                          Case{{"--bogus"}, noDisplay, "unknown option --bogus"},
+                          Case{{"--bogus"}, {"QT_QPA_PLATFORM=offscreen"}, "unknown option"}}) {
+        const ProcessResult result =
+            runProgram(TestPaths::programFolder() + "/vordana", c.arguments, 20000, c.environment);
+        EXPECT_EQ(result.exitCode, 2) << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains(c.said)) << result.err.toStdString();
+    }
 }

@@ -1,9 +1,12 @@
 #include "platform/ConsolePrompts.h"
 
+#include "text/PrintableText.h"
+
 Prompts::Answer ConsolePrompts::message(const QString& text, const QString& caption, Icon icon,
                                         Buttons buttons) {
     Q_UNUSED(icon);
-    const QString line = caption.isEmpty() ? text : caption + QStringLiteral(": ") + text;
+    const QString line =
+        printable(caption.isEmpty() ? text : caption + QStringLiteral(": ") + text);
     std::fputs(line.toUtf8().constData(), m_out);
     std::fputc('\n', m_out);
     std::fflush(m_out);

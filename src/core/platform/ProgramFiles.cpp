@@ -1,9 +1,9 @@
 #include "platform/ProgramFiles.h"
 
+#include "platform/UserFolders.h"
+
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,25 +23,21 @@ bool isWritableFolder(const QString& folder) {
 
 ProgramFiles::ProgramFiles(const QString& folder)
     : m_folder(folder.isEmpty() ? runningProgramFolder() : folder),
-      m_portable(isWritableFolder(m_folder)) {}
+      m_portable(!QFile::exists(file(QLatin1String(kInstalledMarker))) &&
+                 isWritableFolder(m_folder)) {}
 
 QString ProgramFiles::settingsFolder() const {
     if (m_portable) {
         return m_folder;
     }
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/vordana");
+    return UserFolders::config() + QStringLiteral("/vordana");
 }
 
 QString ProgramFiles::defaultOutputFolder() const {
     if (m_portable) {
         return file(QStringLiteral("output"));
     }
-    QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
-    if (music.isEmpty()) {
-        music = QDir::homePath() + QStringLiteral("/Music");
-    }
-    return music + QStringLiteral("/Vordana");
+    return UserFolders::music() + QStringLiteral("/Vordana");
 }
 
 QString ProgramFiles::file(const QString& name) const {

@@ -7,8 +7,13 @@
 // portable copy) keeps setup.ini and options.ini beside the program and offers "output" there
 // as the default output folder. An installed program's folder is not the user's: the settings
 // then live in ~/.config/vordana/ and the default output folder is the music folder's Vordana.
+// The installation marks its folder (kInstalledMarker), so that root, who may write anywhere,
+// still keeps its state in its own folders and the package's folder holds only what it shipped.
 class ProgramFiles {
 public:
+    // The file an installation puts beside the program; a build folder or portable copy has none.
+    static constexpr char kInstalledMarker[] = "installed";
+
     // `folder` empty: the folder of the running program.
     explicit ProgramFiles(const QString& folder = QString());
 

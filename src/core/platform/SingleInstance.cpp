@@ -1,6 +1,7 @@
 #include "platform/SingleInstance.h"
 
 #include "platform/PrivateTempFolder.h"
+#include "platform/UserFolders.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -8,7 +9,6 @@
 #include <QFileInfo>
 #include <QLockFile>
 
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cstdio>
@@ -26,11 +26,6 @@ QString systemRuntimeFolder() {
     return QString();
 }
 
-QString homeFolder() {
-    const passwd* entry = ::getpwuid(::getuid());
-    return entry && entry->pw_dir ? QFile::decodeName(entry->pw_dir) : QString();
-}
-
 }  // namespace
 
 QString SingleInstance::lockFolder() {
@@ -38,7 +33,7 @@ QString SingleInstance::lockFolder() {
     if (!runtime.isEmpty() && PrivateTempFolder::ensureAt(runtime + QStringLiteral("/vordana"))) {
         return runtime + QStringLiteral("/vordana");
     }
-    const QString home = homeFolder();
+    const QString home = UserFolders::homeFromPasswordDatabase();
     if (!home.isEmpty() && QDir().mkpath(home + QStringLiteral("/.cache")) &&
         PrivateTempFolder::ensureAt(home + QStringLiteral("/.cache/vordana"))) {
         return home + QStringLiteral("/.cache/vordana");

@@ -1,4 +1,5 @@
 #include "platform/ProgramFiles.h"
+#include "platform/UserFolders.h"
 
 #include "session/Session.h"
 #include "support/QtPrinters.h"
@@ -92,4 +93,22 @@ TEST(ProgramFilesTest, SettingsThatCannotBeSavedAreSaidOnStandardError) {
     const QByteArray text = said.readAll();
     EXPECT_TRUE(text.contains("cannot save")) << text.toStdString();
     EXPECT_TRUE(text.contains("setup.ini")) << text.toStdString();
+}
+
+TEST(ProgramFilesTest, AMarkedInstallationUsesTheUsersFoldersEvenWithoutHome) {
+    PerUserHome home;
+    QTemporaryDir program;  // writable, as /usr/lib/vordana is for root
+    QFile marker(program.path() + "/" + ProgramFiles::kInstalledMarker);
+    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+    marker.close();
+    EXPECT_FALSE(ProgramFiles(program.path()).isPortable());
+    EXPECT_EQ(ProgramFiles(program.path()).setupIni(), home.path() + "/.config/vordana/setup.ini");
+
+    // Without HOME (a service, env -i) the password database names the home: never "//Music".
+    qunsetenv("HOME");
+    const ProgramFiles files(program.path());
+    const QString passwdHome = UserFolders::homeFromPasswordDatabase();
+    ASSERT_FALSE(passwdHome.isEmpty());
+    EXPECT_EQ(files.defaultOutputFolder(), passwdHome + "/Music/Vordana");
+    EXPECT_EQ(files.settingsFolder(), passwdHome + "/.config/vordana");
 }

@@ -1,0 +1,34 @@
+#include "ConvertReport.h"
+
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+TEST(ConvertReportTest, NamesAndReasonsReachTheTerminalWithoutControlCharacters) {
+    // A name or a tag that would retitle the terminal, ring it, or reverse what follows.
+    const QString input = QString::fromUtf8("/m/\x1b]2;owned\x07\u202Egpj.ape");
+    const QString reason = QString::fromUtf8(
+        "title \xc2\x9b"
+        "31m \u2066x\u2069\nnext");
+    const QList<FileResult> results = {
+        {input, "/o/a.mp3", FileStatus::Converted, {}, 1.0},
+        {input, {}, FileStatus::Failed, reason, 1.0},
+    };
+    const QString text = textReport(results);
+    EXPECT_EQ(text, QString::fromUtf8("done: /m/\\x1B]2;owned\\x07\\u202Egpj.ape -> /o/a.mp3\n"
+                                      "converted 1, failed 1\n"
+                                      "failed: /m/\\x1B]2;owned\\x07\\u202Egpj.ape\n"
+                                      "  title \\x9B31m \\u2066x\\u2069\\x0Anext\n"));
+
+    // JSON carries the text itself, escaped as JSON escapes it: it reads back unchanged.
+    const QByteArray json = jsonReport(results);
+    EXPECT_FALSE(json.contains('\x1b'));
+    const QJsonArray files = QJsonDocument::fromJson(json).object().value("files").toArray();
+    ASSERT_EQ(files.size(), 2);
+    EXPECT_EQ(files.at(1).toObject().value("input").toString(), input);
+    EXPECT_EQ(files.at(1).toObject().value("reason").toString(), reason);
+}
