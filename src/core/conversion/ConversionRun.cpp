@@ -7,6 +7,7 @@
 #include "conversion/VideoProgressParser.h"
 #include "filelist/FileQueue.h"
 #include "platform/PrivateTempFolder.h"
+#include "platform/RunRecords.h"
 #include "process/DOSOutputs.h"
 #include "process/EncoderImageName.h"
 
@@ -125,7 +126,7 @@ ConversionRun::~ConversionRun() {
     // The lanes' folders go when they are empty; an encoder still at work (the window closed
     // during a run) keeps its own.
     for (const auto& lane : m_lanes) {
-        if (!lane->platform.temporaryFolder.isEmpty()) {
+        if (!lane->busy && !lane->platform.temporaryFolder.isEmpty()) {
             QDir().rmdir(lane->platform.temporaryFolder);
         }
     }
@@ -216,6 +217,8 @@ void ConversionRun::RunQueue() {
     if (!temporary.isEmpty()) {
         m_platform.temporaryFolder = temporary;
     }
+    // What runs that died left behind goes before this one makes anything.
+    RunRecords::removeLeftovers(temporary);
     fillLanes();
     finishIfIdle();
 }
@@ -297,7 +300,8 @@ bool ConversionRun::startNextFile(Lane& lane) {
     // the program, never write each other's.
     lane.platform = m_platform;
     lane.platform.temporaryFolder =
-        m_platform.temporaryFolder + QStringLiteral("/work-%1-%2").arg(::getpid()).arg(lane.index);
+        RunRecords::ownPath(m_platform.temporaryFolder, QStringLiteral("work")) +
+        QStringLiteral("-%1").arg(lane.index);
     lane.secondStage = false;
     if (needsSecondStage(m_settings.formatIndex)) {
         QDir().mkpath(lane.platform.temporaryFolder);
@@ -338,6 +342,7 @@ bool ConversionRun::startNextFile(Lane& lane) {
         m_encoderStarted = false;
         return false;
     }
+    lane.reservation.noteEncoder(runner.processId());
     lane.busy = true;
     lane.progress.DurationSeconds = 0;
     lane.watchdog.start(static_cast<int>(m_stallTimeout.count()));
@@ -420,6 +425,7 @@ void ConversionRun::startSecondStage(Lane& lane) {
         finishIfIdle();
         return;
     }
+    lane.reservation.noteEncoder(lane.objffmpeg.processId());
     lane.watchdog.start(static_cast<int>(m_stallTimeout.count()));
 }
 
