@@ -423,6 +423,25 @@ TEST(ConvertEndToEndTest, WhatAKilledRunLeftIsRemovedByTheNextRun) {
     EXPECT_TRUE(privateFolder.entryList(records, QDir::Files).isEmpty());
 }
 
+TEST(ConvertEndToEndTest, AFallbackPrivateFolderIsRemovedAtTheEnd) {
+    // A link planted where the private folder belongs makes the run use a fresh one; a video
+    // format puts a work folder and an intermediate into it.
+    QTemporaryDir runtime;
+    QTemporaryDir planted;
+    QTemporaryDir out;
+    ASSERT_TRUE(QFile::link(planted.path(), runtime.path() + "/vordana"));
+    const ProcessResult run =
+        convert({"-q", "--format", "rmvb", "-o", out.path(),
+                 QStringLiteral(VORDANA_FIXTURES_DIR "/video/clip-320x240-25fps-3s.avi")},
+                {"XDG_RUNTIME_DIR=" + runtime.path()});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    const QRegularExpressionMatch fresh =
+        QRegularExpression("using (/tmp/vordana-\\S+) instead").match(run.err);
+    ASSERT_TRUE(fresh.hasMatch()) << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(fresh.captured(1)));
+    EXPECT_TRUE(QDir(planted.path()).isEmpty());
+}
+
 TEST(ConvertEndToEndTest, ARelativeNonUtf8NameIsReportedUnderTheUsersPath) {
     QTemporaryDir cwd;
     ASSERT_TRUE(QDir(cwd.path()).mkdir("nonutf"));
