@@ -90,8 +90,10 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
             info.isDir() ? gatherFolder(absolute, gather) : gatherFile(absolute, gather);
         queue.append(gathered.items);
         for (const auto& [input, reason] : gathered.problems) {
-            unreadable << FileResult{input, QString(), FileStatus::Failed, reason, 0.0};
-            print(err, QStringLiteral("failed: %1: %2\n").arg(printable(input), printable(reason)));
+            const QString shown = NativeNames::userPath(input);
+            const QString why = NativeNames::userPath(reason);
+            unreadable << FileResult{shown, QString(), FileStatus::Failed, why, 0.0};
+            print(err, QStringLiteral("failed: %1: %2\n").arg(printable(shown), printable(why)));
         }
     }
     const QStringList inputs = queue.paths();
@@ -139,6 +141,11 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
         results << FileResult{path, QString(),
                               run.encoderStarted() ? FileStatus::Cancelled : FileStatus::Failed,
                               notStarted, 0.0};
+    }
+    // A file reached through an alias is reported under the name its user gave.
+    for (FileResult& result : results) {
+        result.input = NativeNames::userPath(result.input);
+        result.reason = NativeNames::userPath(result.reason);
     }
     if (inputs.isEmpty() && unreadable.isEmpty() && !options.json) {
         print(err, QStringLiteral("vordana: no file to convert was found\n"));

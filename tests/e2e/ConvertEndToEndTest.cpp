@@ -1,4 +1,5 @@
 // The whole chain on real files: vordana --convert -> data/coder -> ffmpeg, checked with ffprobe.
+#include "platform/PrivateTempFolder.h"
 #include "support/TestPaths.h"
 
 #include <gtest/gtest.h>
@@ -459,4 +460,99 @@ TEST(ConvertEndToEndTest, ManyLanesWithFewDescriptorsConvertEveryFile) {
         R"(vordana: (\d+) files at once, not 30: the limit of open files \(ulimit -n\) is 40\n)");
     EXPECT_EQ(run.err.count(note), 1) << run.err.toStdString();
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files).size(), 20);
+}
+
+TEST(ConvertEndToEndTest, WhatAKilledRunLeftIsRemovedByTheNextRun) {
+    // SIGKILL to the program's process group and to its encoder's (a group of its own): what a
+    // power cut does to them.
+    QTemporaryDir out;
+    QProcess run;
+    run.setChildProcessModifier([] { ::setpgid(0, 0); });
+    run.setStandardInputFile(QProcess::nullDevice());
+    run.start(vordana(), {"--convert", "-j", "1", "-o", out.path(),
+                          TestPaths::benchInput("long-180s-44k-stereo-c4000.ape")});
+    ASSERT_TRUE(run.waitForStarted());
+    const auto left = [&] { return QDir(out.path()).entryList(QDir::Files | QDir::Hidden); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return left().size() == 2; }, 20000))
+        << "the reserved name and the encoder's partial file";
+    const QList<int> encoders = processesMentioning(out.path());
+    const auto program = static_cast<pid_t>(run.processId());
+    ::kill(-program, SIGKILL);
+    for (const int encoder : encoders) {
+        ::kill(encoder, SIGKILL);
+    }
+    ASSERT_TRUE(run.waitForFinished(10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return processesMentioning(out.path()).isEmpty(); }, 5000));
+    const QStringList records{QStringLiteral("record-%1-*").arg(program)};
+    const QDir privateFolder(PrivateTempFolder::path());
+    ASSERT_EQ(left().size(), 2) << left().join(", ").toStdString();
+    ASSERT_EQ(privateFolder.entryList(records, QDir::Files).size(), 1);
+
+    QTemporaryDir next;
+    const ProcessResult after = convert({"-q", "-o", next.path(), TestPaths::fixture("tone.wav")});
+    EXPECT_EQ(after.exitCode, 0) << after.err.toStdString();
+    EXPECT_TRUE(left().isEmpty()) << left().join(", ").toStdString();
+    EXPECT_TRUE(privateFolder.entryList(records, QDir::Files).isEmpty());
+}
+
+TEST(ConvertEndToEndTest, AFallbackPrivateFolderIsRemovedAtTheEnd) {
+    // A link planted where the private folder belongs makes the run use a fresh one; a video
+    // format puts a work folder and an intermediate into it.
+    QTemporaryDir runtime;
+    QTemporaryDir planted;
+    QTemporaryDir out;
+    ASSERT_TRUE(QFile::link(planted.path(), runtime.path() + "/vordana"));
+    const ProcessResult run =
+        convert({"-q", "--format", "rmvb", "-o", out.path(),
+                 QStringLiteral(VORDANA_FIXTURES_DIR "/video/clip-320x240-25fps-3s.avi")},
+                {"XDG_RUNTIME_DIR=" + runtime.path()});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    const QRegularExpressionMatch fresh =
+        QRegularExpression("using (/tmp/vordana-\\S+) instead").match(run.err);
+    ASSERT_TRUE(fresh.hasMatch()) << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(fresh.captured(1)));
+    EXPECT_TRUE(QDir(planted.path()).isEmpty());
+}
+
+TEST(ConvertEndToEndTest, ARelativeNonUtf8NameIsReportedUnderTheUsersPath) {
+    QTemporaryDir cwd;
+    ASSERT_TRUE(QDir(cwd.path()).mkdir("nonutf"));
+    const QByteArray folder = QFile::encodeName(cwd.path()) + "/nonutf/";
+    QFile tone(TestPaths::fixture("tone.wav"));
+    ASSERT_TRUE(tone.open(QIODevice::ReadOnly));
+    for (const auto& [name, bytes] : {std::pair{"gbk-\xd4\xc2\xc1\xc1.ape", tone.readAll()},
+                                      std::pair{"bad-\xd4\xc2.ape", QByteArray("no audio")}}) {
+        FILE* file = std::fopen(folder + name, "wb");
+        ASSERT_NE(file, nullptr);
+        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), file);
+        std::fclose(file);
+    }
+    const QString good = cwd.path() + QString::fromUtf8("/nonutf/gbk-月亮.ape");
+    const QString failed = cwd.path() + QString::fromUtf8("/nonutf/bad-月.ape");
+    const QString badArgument = R"sh( "nonutf/$(printf 'bad-\xd4\xc2.ape')")sh";
+    const struct {
+        QString more;
+        int exitCode;
+        QStringList expected;
+    } cases[] = {
+        {"", 0, {"done: " + good + " -> " + cwd.path() + QString::fromUtf8("/o/gbk-月亮_")}},
+        {badArgument, 1, {"failed: " + failed + "\n", "conversion failed: " + failed + ": "}},
+        {" --json" + badArgument,
+         1,
+         {"\"input\": \"" + good + "\"", "\"input\": \"" + failed + "\""}},
+    };
+    for (const auto& c : cases) {
+        const ProcessResult run = runProgram(
+            "bash",
+            {"-c",
+             R"sh(cd "$1" && exec "$0" --convert -o o "nonutf/$(printf 'gbk-\xd4\xc2\xc1\xc1.ape')")sh" +
+                 c.more,
+             vordana(), cwd.path()});
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.out.toStdString() << run.err.toStdString();
+        for (const QString& line : c.expected) {
+            EXPECT_TRUE(run.out.contains(line)) << line.toStdString() << "\n"
+                                                << run.out.toStdString();
+        }
+        EXPECT_FALSE(run.out.contains("/names-")) << "the alias is never named";
+    }
 }

@@ -8,6 +8,7 @@
 #include "filelist/FileQueue.h"
 #include "platform/OpenFileLimit.h"
 #include "platform/PrivateTempFolder.h"
+#include "platform/RunRecords.h"
 #include "process/DOSOutputs.h"
 #include "process/EncoderImageName.h"
 
@@ -140,7 +141,7 @@ ConversionRun::~ConversionRun() {
     // The lanes' folders go when they are empty; an encoder still at work (the window closed
     // during a run) keeps its own.
     for (const auto& lane : m_lanes) {
-        if (!lane->platform.temporaryFolder.isEmpty()) {
+        if (!lane->busy && !lane->platform.temporaryFolder.isEmpty()) {
             QDir().rmdir(lane->platform.temporaryFolder);
         }
     }
@@ -236,6 +237,8 @@ void ConversionRun::RunQueue() {
     if (!temporary.isEmpty()) {
         m_platform.temporaryFolder = temporary;
     }
+    // What runs that died left behind goes before this one makes anything.
+    RunRecords::removeLeftovers(temporary);
     fillLanes();
     finishIfIdle();
 }
@@ -321,7 +324,8 @@ bool ConversionRun::startNextFile(Lane& lane) {
     // the program, never write each other's.
     lane.platform = m_platform;
     lane.platform.temporaryFolder =
-        m_platform.temporaryFolder + QStringLiteral("/work-%1-%2").arg(::getpid()).arg(lane.index);
+        RunRecords::ownPath(m_platform.temporaryFolder, QStringLiteral("work")) +
+        QStringLiteral("-%1").arg(lane.index);
     lane.secondStage = false;
     if (needsSecondStage(m_settings.formatIndex)) {
         QDir().mkpath(lane.platform.temporaryFolder);
@@ -373,6 +377,7 @@ ConversionRun::Start ConversionRun::launch(Lane& lane, DOSOutputs& runner) {
     runner.setCommandLine(lane.command.commandLine);
     lane.progress.DurationSeconds = 0;
     if (runner.start(QString(), lane.command.program)) {
+        lane.reservation.noteEncoder(runner.processId());
         m_roomRetries = 0;
         lane.waiting = false;
         lane.watchdog.start(static_cast<int>(m_stallTimeout.count()));

@@ -34,21 +34,29 @@ OutputReservation::Outcome OutputReservation::reserve(const QString& path) {
     m_path = path;
     m_device = st.st_dev;
     m_inode = st.st_ino;
+    m_record.noteReserved({native, QFile::encodeName(partialPath(path)), m_device, m_inode});
     return Outcome::Reserved;
 }
 
-void OutputReservation::release() {
-    if (m_path.isEmpty()) {
-        return;
-    }
-    removeRegularFile(partialPath(m_path));
-    const QByteArray native = QFile::encodeName(m_path);
-    struct stat st {};
-    if (::lstat(native.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == m_device &&
-        st.st_ino == m_inode) {
-        ::unlink(native.constData());
-    }
+void OutputReservation::keep() {
     m_path.clear();
+    m_record.remove();
+}
+
+void OutputReservation::release() {
+    // The files first, then their record: a run that dies between the two leaves a record of
+    // files that are gone, never files without a record.
+    if (!m_path.isEmpty()) {
+        removeRegularFile(partialPath(m_path));
+        const QByteArray native = QFile::encodeName(m_path);
+        struct stat st {};
+        if (::lstat(native.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == m_device &&
+            st.st_ino == m_inode) {
+            ::unlink(native.constData());
+        }
+        m_path.clear();
+    }
+    m_record.remove();
 }
 
 QString OutputReservation::partialPath(const QString& outputPath) {

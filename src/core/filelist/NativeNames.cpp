@@ -1,15 +1,46 @@
 #include "filelist/NativeNames.h"
 
 #include "platform/PrivateTempFolder.h"
+#include "platform/RunRecords.h"
 
 #include <QDir>
 #include <QFile>
+#include <QList>
 #include <QStringDecoder>
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <climits>
+#include <utility>
 
 namespace NativeNames {
+
+namespace {
+
+// Alias n (counted from 1) and the path its user gave, readable.
+QList<std::pair<QString, QString>>& aliases() {
+    static QList<std::pair<QString, QString>> made;
+    return made;
+}
+
+// `nativePath` from the root: a link's relative target would count from the link's folder.
+QByteArray absolutePath(const QByteArray& nativePath) {
+    if (nativePath.startsWith('/')) {
+        return nativePath;
+    }
+    char folder[PATH_MAX];
+    return ::getcwd(folder, sizeof folder) ? QByteArray(folder) + '/' + nativePath : nativePath;
+}
+
+QString readablePath(const QByteArray& nativePath) {
+    QStringList parts;
+    for (const QByteArray& part : nativePath.split('/')) {
+        parts << readableName(part);
+    }
+    return QDir::cleanPath(parts.join(QLatin1Char('/')));
+}
+
+}  // namespace
 
 bool survivesQString(const QByteArray& nativePath) {
     return QFile::encodeName(QFile::decodeName(nativePath)) == nativePath;
@@ -39,11 +70,10 @@ QString pathFor(const QByteArray& nativePath) {
     if (temporary.isEmpty()) {
         return QString();
     }
-    // One folder per alias keeps readable names that happen to be equal apart; the process id
-    // keeps two copies of the program apart.
-    static int counter = 0;
-    const QString folder =
-        QStringLiteral("%1/names-%2/%3").arg(temporary).arg(::getpid()).arg(++counter);
+    // One folder per alias keeps readable names that happen to be equal apart; the owner's pid
+    // and start time keep two copies of the program apart and tell whether the owner still runs.
+    const QString folder = RunRecords::ownPath(temporary, QStringLiteral("names")) +
+                           QLatin1Char('/') + QString::number(aliases().size() + 1);
     if (!QDir().mkpath(folder)) {
         return QString();
     }
@@ -54,10 +84,35 @@ QString pathFor(const QByteArray& nativePath) {
         name = QStringLiteral("file");
     }
     const QString alias = folder + QLatin1Char('/') + name;
-    if (::symlink(nativePath.constData(), QFile::encodeName(alias).constData()) != 0) {
+    const QByteArray target = absolutePath(nativePath);
+    if (::symlink(target.constData(), QFile::encodeName(alias).constData()) != 0) {
         return QString();
     }
+    aliases().append({alias, readablePath(target)});
     return alias;
+}
+
+QString userPath(const QString& text) {
+    const QString marker = QStringLiteral("/names-%1/").arg(RunRecords::tagOf(RunRecords::self()));
+    QString shown;
+    qsizetype copied = 0;
+    for (qsizetype at = text.indexOf(marker); at >= 0; at = text.indexOf(marker, at + 1)) {
+        qsizetype end = at + marker.size();
+        while (end < text.size() && text.at(end).isDigit()) {
+            ++end;
+        }
+        const qsizetype index = text.mid(at + marker.size(), end - at - marker.size()).toLongLong();
+        if (index < 1 || index > aliases().size()) {
+            continue;
+        }
+        const auto& [alias, user] = aliases().at(index - 1);
+        const qsizetype start = at - alias.indexOf(marker);
+        if (start >= copied && QStringView(text).mid(start).startsWith(alias)) {
+            shown += text.mid(copied, start - copied) + user;
+            copied = start + alias.size();
+        }
+    }
+    return copied == 0 ? text : shown + text.mid(copied);
 }
 
 QStringList argumentsOf(int argc, char** argv) {

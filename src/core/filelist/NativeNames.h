@@ -8,12 +8,17 @@
 // are common in APE collections) cannot be held in a QString and given back to the system
 // unchanged. Such a file is reached through an alias instead: a symbolic link in the private
 // folder, under a readable name, that points at the real bytes. The encoder opens the alias, and
-// the output is named after the readable name.
+// the output is named after the readable name; messages name the user's path, made readable.
 namespace NativeNames {
 
 // The path to use for the file at `nativePath`: the path itself when it survives the trip
-// through a QString, else an alias. An empty string when an alias is needed but cannot be made.
+// through a QString, else an alias (pointing at the absolute path). An empty string when an
+// alias is needed but cannot be made.
 QString pathFor(const QByteArray& nativePath);
+
+// `text` (a path, a track's label, an encoder's message) with every alias made by pathFor() in
+// it replaced by the absolute path it stands for, each name made readable.
+QString userPath(const QString& text);
 
 // A readable form of name bytes: UTF-8 when they are; else GB18030 when they are valid GB18030
 // (which takes in GBK); else UTF-8 with the bad bytes replaced.

@@ -1,5 +1,7 @@
 #include "platform/PrivateTempFolder.h"
 
+#include "platform/RunRecords.h"
+
 #include <QByteArray>
 #include <QFile>
 
@@ -77,13 +79,16 @@ QString ensure(QString* error) {
     if (!fresh.isEmpty() && ensureAt(fresh)) {
         return fresh;
     }
-    QByteArray pattern =
-        QFile::encodeName(QStringLiteral("/tmp/vordana-%1-XXXXXX").arg(::getuid()));
+    // Named after its owner, so that a later run can remove it when the owner died with it.
+    QByteArray pattern = QFile::encodeName(QStringLiteral("/tmp/vordana-%1-%2-XXXXXX")
+                                               .arg(::getuid())
+                                               .arg(RunRecords::tagOf(RunRecords::self())));
     if (::mkdtemp(pattern.data()) == nullptr) {
         fail(error, reason + QStringLiteral("; no private folder can be made instead"));
         return QString();
     }
     fresh = QFile::decodeName(pattern);
+    RunRecords::sweepAtExit(fresh);
     std::fprintf(stderr, "vordana: the temporary folder is not safe (%s); using %s instead\n",
                  reason.toLocal8Bit().constData(), pattern.constData());
     return fresh;

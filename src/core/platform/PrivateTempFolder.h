@@ -7,7 +7,9 @@
 // never a symbolic link -- checked at every use, not only once. $XDG_RUNTIME_DIR/vordana when
 // the session has one, else /tmp/vordana-<uid>. When that place is not safe (another user made
 // it, or planted a link there), a fresh private folder is made instead and the reason is said
-// once on standard error; nothing is ever created or deleted through the unsafe one.
+// once on standard error; nothing is ever created or deleted through the unsafe one. That fresh
+// folder, /tmp/vordana-<uid>-<pid>-<start time>-XXXXXX, is removed when the process exits (see
+// RunRecords).
 namespace PrivateTempFolder {
 
 // Where the folder normally lives (it may not exist yet, and may turn out unsafe).

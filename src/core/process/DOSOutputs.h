@@ -72,6 +72,8 @@ public:
                            const QString& program = QString());
 
     bool isRunning() const { return m_running; }
+    // The program started last (its process group has the same number); -1 when none runs.
+    pid_t processId() const { return m_running ? m_child : -1; }
 
     // Ends the run's programs: SIGTERM to the program's process group now, SIGKILL after
     // `grace` when something of it still runs. CommandOver follows as usual.

@@ -3,6 +3,7 @@
 #include "conversion/OutputReservation.h"
 #include "filelist/FileQueue.h"
 #include "platform/PrivateTempFolder.h"
+#include "platform/RunRecords.h"
 #include "process/DOSOutputs.h"
 #include "process/EncoderImageName.h"
 #include "support/ScriptedPrompts.h"
@@ -268,7 +269,7 @@ TEST_F(ConversionRunTest, TwoStageFormatsGoThroughTheirOwnIntermediateAndOnlyAft
     // A first stage that fails has no second stage, even with an intermediate of an earlier
     // file lying where the second stage would read it.
     const QString work =
-        QStringLiteral("%1/work-%2-0").arg(m_run.platform().temporaryFolder).arg(::getpid());
+        RunRecords::ownPath(m_run.platform().temporaryFolder, QStringLiteral("work")) + "-0";
     QDir().mkpath(work);
     QFile stale(work + "/tmp.mp4");
     ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
@@ -285,6 +286,30 @@ TEST_F(ConversionRunTest, TwoStageFormatsGoThroughTheirOwnIntermediateAndOnlyAft
     EXPECT_EQ(secondStage.count(), 0);
     EXPECT_FALSE(QFile::exists(work + "/tmp.mp4"));
     EXPECT_EQ(outputFolderEntries(), QStringList{"clip-143059.rmvb"});
+}
+
+TEST_F(ConversionRunTest, AFileIsRecordedWithItsEncoderWhileItConvertsAndNotAfter) {
+    const QString folder = PrivateTempFolder::ensure();
+    const QStringList pattern{"record-" + RunRecords::tagOf(RunRecords::self()) + "-*"};
+    QList<QByteArray> records;
+    QObject::connect(&m_run, &ConversionRun::fileStarted, [&](int, const QString&, const QString&) {
+        for (const QString& name : QDir(folder).entryList(pattern, QDir::Files)) {
+            QFile record(folder + "/" + name);
+            EXPECT_TRUE(record.open(QIODevice::ReadOnly));
+            records << record.readAll();
+        }
+    });
+    m_queue.append(input("nap.ape"));
+    m_queue.append(input("will-fail.ape"));
+    runToEnd();
+    ASSERT_EQ(m_finished.size(), 2);
+    ASSERT_EQ(records.size(), 2) << "one record while each file converts";
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(records[i].contains(QFile::encodeName(m_finished[i].output).toHex()));
+        EXPECT_TRUE(records[i].contains("\nencoder ")) << records[i].toStdString();
+    }
+    EXPECT_TRUE(QDir(folder).entryList(pattern, QDir::Files).isEmpty())
+        << "kept or released, the record goes";
 }
 
 TEST_F(ConversionRunTest, AnEncoderKilledFromOutsideIsReportedBySignalNotByItsProgress) {
