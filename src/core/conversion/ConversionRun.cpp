@@ -54,6 +54,27 @@ std::optional<QString> inputProblem(const QString& path) {
     return QStringLiteral("not a regular file: %1").arg(QLatin1String(kind));
 }
 
+// Makes the output folder and its parents when they are not there (it may have been removed
+// during the run); the reason, naming the folder, when it cannot be.
+std::optional<QString> outputFolderProblem(const QString& folder) {
+    const QByteArray path = QFile::encodeName(QDir::cleanPath(folder));
+    for (qsizetype end = 1; end <= path.size(); ++end) {
+        if (end < path.size() && path.at(end) != '/') {
+            continue;
+        }
+        const QByteArray part = path.left(end);
+        struct stat st {};
+        if (::stat(part.constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            continue;
+        }
+        if (::mkdir(part.constData(), 0777) != 0 && errno != EEXIST) {
+            return QStringLiteral("cannot create output folder %1: %2")
+                .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+        }
+    }
+    return std::nullopt;
+}
+
 bool isProgressLine(const QString& line) {
     static const QRegularExpression mencoderStatus(QStringLiteral("\\(\\s*\\d+%\\)"));
     return line.startsWith(QLatin1String("time=")) || line.contains(QLatin1String("Duration: ")) ||
@@ -319,6 +340,10 @@ bool ConversionRun::startNextFile(Lane& lane) {
     if (!m_settings.outputFolder.endsWith(separator)) {
         m_settings.outputFolder += separator;
         emit outputFolderChanged(m_settings.outputFolder);
+    }
+    if (const auto problem = outputFolderProblem(m_settings.outputFolder)) {
+        endAtOnce(lane, *problem);
+        return true;
     }
     // Each lane has its own intermediate file, in a folder of its own: lanes, and other copies of
     // the program, never write each other's.

@@ -380,9 +380,22 @@ TEST_F(ConversionRunTest, AnOutputFolderThatCannotBeMadeFailsEachFileAtOnce) {
     ASSERT_EQ(m_finished.size(), 2);
     for (const FileResult& result : m_finished) {
         EXPECT_EQ(result.status, FileStatus::Failed);
-        EXPECT_TRUE(result.reason.startsWith("cannot create " + blocked + "/mp3/"))
-            << result.reason.toStdString();
+        EXPECT_EQ(result.reason,
+                  "cannot create output folder " + blocked + "/mp3/: Not a directory");
     }
+
+    // A folder removed during the run is made again for the next file.
+    m_run.settings().outputFolder = m_out.path() + "/gone";
+    m_queue.append(input("c.ape"));
+    m_queue.append(input("d.ape"));
+    QObject::connect(&m_run, &ConversionRun::fileFinished, [&](int, const FileResult& result) {
+        if (result.input.endsWith("/c.ape")) {
+            QDir(m_out.path() + "/gone").removeRecursively();
+        }
+    });
+    runToEnd();
+    ASSERT_EQ(m_finished.size(), 4);
+    EXPECT_TRUE(m_finished[3].converted()) << m_finished[3].reason.toStdString();
 }
 
 TEST_F(ConversionRunTest, WithTwoLanesAProgramThatIsNotThereEndsTheRunOnceAndKeepsBothFiles) {
