@@ -1,5 +1,6 @@
 #include "ConvertProgress.h"
 
+#include "filelist/NativeNames.h"
 #include "text/PrintableText.h"
 
 #include <QFileInfo>
@@ -106,7 +107,8 @@ void ConvertProgress::onStarted(int lane, const QString& input, const QString& o
     v.fraction = 0.0;
     v.busy = true;
     if (m_mode == Mode::Plain) {
-        print(QStringLiteral("started: %1 -> %2\n").arg(printable(input), printable(output)));
+        print(QStringLiteral("started: %1 -> %2\n")
+                  .arg(printable(NativeNames::userPath(input)), printable(output)));
     }
     m_dirty = true;
 }
@@ -141,7 +143,8 @@ void ConvertProgress::onFinished(int lane, const FileResult& result) {
             m_drawnLines = 0;
         }
         print(QStringLiteral("failed: %1: %2\n")
-                  .arg(printable(result.input), printable(result.reason)));
+                  .arg(printable(NativeNames::userPath(result.input)),
+                       printable(NativeNames::userPath(result.reason))));
     }
     if (m_mode == Mode::Plain) {
         print(overallLine() + QLatin1Char('\n'));
