@@ -91,6 +91,9 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
             unreadable << FileResult{input, QString(), FileStatus::Failed, reason, 0.0};
             print(err, QStringLiteral("failed: %1: %2\n").arg(input, reason));
         }
+        for (const QString& warning : gathered.warnings) {
+            print(err, QStringLiteral("vordana: warning: %1\n").arg(warning));
+        }
     }
     const QStringList inputs = queue.paths();
 
