@@ -88,14 +88,17 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
             info.isDir() ? gatherFolder(absolute, gather) : gatherFile(absolute, gather);
         queue.append(gathered.items);
         for (const auto& [input, reason] : gathered.problems) {
-            unreadable << FileResult{input, QString(), FileStatus::Failed, reason, 0.0};
+            unreadable << FileResult{input, QString(), FileStatus::Failed, reason, 0.0, nullptr};
             print(err, QStringLiteral("failed: %1: %2\n").arg(input, reason));
         }
         for (const QString& warning : gathered.warnings) {
             print(err, QStringLiteral("vordana: warning: %1\n").arg(warning));
         }
     }
-    const QStringList inputs = queue.paths();
+    QList<FileQueue::Item> queued;
+    for (qsizetype i = 0; i < queue.count(); ++i) {
+        queued << FileQueue::Item{queue.paths().at(i), queue.trackAt(i)};
+    }
 
     ConversionRun& run = session.run();
     run.setStallTimeout(stallTimeout());
@@ -105,7 +108,7 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
                                        : ::isatty(::fileno(err)) != 0
                                            ? ConvertProgress::Mode::Terminal
                                            : ConvertProgress::Mode::Plain;
-    ConvertProgress progress(run, inputs, mode, err);
+    ConvertProgress progress(run, queued, mode, err);
     StopSignals stops;
     if (stops.notifier()) {
         QObject::connect(stops.notifier(), &QSocketNotifier::activated, [&] {
@@ -125,12 +128,15 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
     // cancelled first.
     const QString notStarted = run.encoderStarted() ? QStringLiteral("cancelled before it started")
                                                     : QStringLiteral("File or command not found");
-    for (const QString& path : queue.paths()) {
-        results << FileResult{path, QString(),
+    for (qsizetype i = 0; i < queue.count(); ++i) {
+        results << FileResult{queue.paths().at(i),
+                              QString(),
                               run.encoderStarted() ? FileStatus::Cancelled : FileStatus::Failed,
-                              notStarted, 0.0};
+                              notStarted,
+                              0.0,
+                              queue.trackAt(i)};
     }
-    if (inputs.isEmpty() && unreadable.isEmpty() && !options.json) {
+    if (queued.isEmpty() && unreadable.isEmpty() && !options.json) {
         print(err, QStringLiteral("vordana: no file to convert was found\n"));
     }
     print(out, options.json ? QString::fromUtf8(jsonReport(results)) : textReport(results));
