@@ -88,7 +88,7 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
             info.isDir() ? gatherFolder(absolute, gather) : gatherFile(absolute, gather);
         queue.append(gathered.items);
         for (const auto& [input, reason] : gathered.problems) {
-            unreadable << FileResult{input, QString(), FileStatus::Failed, reason, 0.0, nullptr};
+            unreadable << FileResult{input, QString(), FileStatus::Failed, reason, 0.0};
             print(err, QStringLiteral("failed: %1: %2\n").arg(input, reason));
         }
         for (const QString& warning : gathered.warnings) {

@@ -277,8 +277,8 @@ bool ConversionRun::startNextFile(Lane& lane) {
     lane.partLine.clear();
     lane.clock.start();
     lane.resultIndex = m_results.size();
-    m_results.append(
-        FileResult{entry->path, QString(), FileStatus::Failed, QString(), 0.0, entry->track});
+    m_results.append(FileResult{entry->path, QString(), FileStatus::Failed, QString(), 0.0});
+    m_results.last().track = entry->track;
 
     lane.track = entry->track;
     if (const auto problem = inputProblem(entry->track ? entry->track->image : entry->path)) {

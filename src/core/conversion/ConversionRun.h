@@ -28,7 +28,7 @@ struct FileResult {
     FileStatus status = FileStatus::Failed;
     QString reason;  // why it failed: the encoder's last error line, or what the run found
     double seconds = 0.0;
-    std::shared_ptr<const TrackCut> track;  // the track of an image it cut; null for a whole file
+    std::shared_ptr<const TrackCut> track = nullptr;  // the track of an image it cut, if any
 
     bool converted() const { return status == FileStatus::Converted; }
 };
