@@ -95,9 +95,10 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
             print(err, QStringLiteral("vordana: warning: %1\n").arg(warning));
         }
     }
+    const QStringList inputs = queue.paths();
     QList<FileQueue::Item> queued;
-    for (qsizetype i = 0; i < queue.count(); ++i) {
-        queued << FileQueue::Item{queue.paths().at(i), queue.trackAt(i)};
+    for (qsizetype i = 0; i < inputs.size(); ++i) {
+        queued << FileQueue::Item{inputs.at(i), queue.trackAt(i)};
     }
 
     ConversionRun& run = session.run();
@@ -136,7 +137,7 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
                               0.0,
                               queue.trackAt(i)};
     }
-    if (queued.isEmpty() && unreadable.isEmpty() && !options.json) {
+    if (inputs.isEmpty() && unreadable.isEmpty() && !options.json) {
         print(err, QStringLiteral("vordana: no file to convert was found\n"));
     }
     print(out, options.json ? QString::fromUtf8(jsonReport(results)) : textReport(results));
