@@ -95,8 +95,16 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
             unreadable << FileResult{shown, QString(), FileStatus::Failed, why, 0.0};
             print(err, QStringLiteral("failed: %1: %2\n").arg(printable(shown), printable(why)));
         }
+        for (const QString& warning : gathered.warnings) {
+            print(err, QStringLiteral("vordana: warning: %1\n")
+                           .arg(printable(NativeNames::userPath(warning))));
+        }
     }
     const QStringList inputs = queue.paths();
+    QList<FileQueue::Item> queued;
+    for (qsizetype i = 0; i < inputs.size(); ++i) {
+        queued << FileQueue::Item{inputs.at(i), queue.trackAt(i)};
+    }
 
     ConversionRun& run = session.run();
     run.setStallTimeout(stallTimeout());
@@ -105,7 +113,7 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
                                        : ::isatty(::fileno(err)) != 0
                                            ? ConvertProgress::Mode::Terminal
                                            : ConvertProgress::Mode::Plain;
-    ConvertProgress progress(run, inputs, mode, err);
+    ConvertProgress progress(run, queued, mode, err);
     StopSignals stops;
     if (stops.notifier()) {
         QObject::connect(stops.notifier(), &QSocketNotifier::activated, [&] {
@@ -137,10 +145,13 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
     // say why), or the run was cancelled first.
     const QString notStarted =
         run.encoderStarted() ? QStringLiteral("cancelled before it started") : run.startFailure();
-    for (const QString& path : queue.paths()) {
-        results << FileResult{path, QString(),
+    for (qsizetype i = 0; i < queue.count(); ++i) {
+        results << FileResult{queue.paths().at(i),
+                              QString(),
                               run.encoderStarted() ? FileStatus::Cancelled : FileStatus::Failed,
-                              notStarted, 0.0};
+                              notStarted,
+                              0.0,
+                              queue.trackAt(i)};
     }
     // A file reached through an alias is reported under the name its user gave.
     for (FileResult& result : results) {

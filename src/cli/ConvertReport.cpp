@@ -1,5 +1,7 @@
 #include "ConvertReport.h"
 
+#include "conversion/TrackCut.h"
+#include "filelist/NativeNames.h"
 #include "text/PrintableText.h"
 
 #include <QJsonArray>
@@ -27,11 +29,18 @@ QByteArray jsonReport(const QList<FileResult>& results) {
     int counts[3] = {0, 0, 0};
     for (const FileResult& result : results) {
         ++counts[static_cast<int>(result.status)];
-        files.append(QJsonObject{{"input", result.input},
-                                 {"output", result.converted() ? result.output : QString()},
-                                 {"status", QLatin1String(statusWord(result.status))},
-                                 {"reason", result.reason},
-                                 {"seconds", result.seconds}});
+        QJsonObject file{{"input", result.input},
+                         {"output", result.converted() ? result.output : QString()},
+                         {"status", QLatin1String(statusWord(result.status))},
+                         {"reason", result.reason},
+                         {"seconds", result.seconds}};
+        if (result.track) {
+            // A track: its image, number and title as fields of their own, not its row's label.
+            file.insert("input", NativeNames::userPath(result.track->image));
+            file.insert("track", result.track->number);
+            file.insert("title", result.track->title);
+        }
+        files.append(file);
     }
     const QJsonObject document{{"files", files},
                                {"converted", counts[static_cast<int>(FileStatus::Converted)]},

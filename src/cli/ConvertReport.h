@@ -13,5 +13,6 @@
 QString textReport(const QList<FileResult>& results);
 
 // One JSON document: {"files": [{"input", "output", "status", "reason", "seconds"}],
-// "converted", "failed", "cancelled"}.
+// "converted", "failed", "cancelled"}; a track of an image has "input" (the image), "track" (its
+// number) and "title" in place of its label.
 QByteArray jsonReport(const QList<FileResult>& results);

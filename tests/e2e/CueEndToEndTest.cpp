@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringDecoder>
@@ -162,4 +163,38 @@ TEST(CueEndToEndTest, SheetsThatCannotBeUsedAreReportedWithTheirReason) {
     EXPECT_TRUE(run.err.contains("line 15")) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains("no image found for Lost.cue")) << run.err.toStdString();
     EXPECT_TRUE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST(CueEndToEndTest, OneAlbumFromTwoSheetsItsTracksInTheReportAndTheProgressCountingTracks) {
+    // A folder with the album and a second sheet for the same image, as some rips have.
+    QTemporaryDir album;
+    copyAlbum(album.path(), "UTF-8");
+    ASSERT_TRUE(QFile::copy(album.path() + "/Live Set.cue", album.path() + "/Live Set.ape.cue"));
+    QTemporaryDir out;
+    const ProcessResult run =
+        runProgram(TestPaths::programFolder() + "/vordana",
+                   {"--convert", "--json", "-j", "1", "-o", out.path(), album.path()}, 300000);
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("vordana: warning: " + album.path() +
+                                 "/Live Set.cue skipped: " + album.path() +
+                                 "/Live Set.ape.cue describes the same image (Live Set.ape)\n"))
+        << run.err.toStdString();
+    const QJsonArray files =
+        QJsonDocument::fromJson(run.out.toUtf8()).object().value("files").toArray();
+    ASSERT_EQ(files.size(), 3) << run.out.toStdString();
+    const QStringList titles = {"Opening", QString::fromUtf8("月光 Moonlight"), "Closing"};
+    for (int i = 0; i < 3; ++i) {
+        const QJsonObject file = files[i].toObject();
+        EXPECT_EQ(file.keys(), (QStringList{"input", "output", "reason", "seconds", "status",
+                                            "title", "track"}));
+        EXPECT_EQ(file.value("input").toString(), album.path() + "/Live Set.ape");
+        EXPECT_EQ(file.value("track").toInt(), i + 1);
+        EXPECT_EQ(file.value("title").toString(), titles[i]);
+        EXPECT_EQ(file.value("status").toString(), "converted");
+    }
+    // Plain progress lines (standard error is no terminal): tracks counted, each weighing its
+    // length (4, 3.507 and 4.993 s of the 12.5 s image).
+    for (const char* line : {"1/3 tracks  32%", "2/3 tracks  60%", "3/3 tracks  100%"}) {
+        EXPECT_TRUE(run.err.contains(line)) << line << "\n" << run.err.toStdString();
+    }
 }

@@ -329,6 +329,7 @@ bool ConversionRun::startNextFile(Lane& lane) {
     lane.clock.start();
     m_resultIds.append(entry->id);
     m_results.append(FileResult{entry->path, QString(), FileStatus::Failed, QString(), 0.0});
+    m_results.last().track = entry->track;
 
     lane.track = entry->track;
     if (const auto problem = inputProblem(entry->track ? entry->track->image : entry->path)) {

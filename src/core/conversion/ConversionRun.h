@@ -18,6 +18,7 @@
 
 class DOSOutputs;
 class FileQueue;
+struct TrackCut;
 
 // How one file of a run ended.
 enum class FileStatus { Converted, Failed, Cancelled };
@@ -28,6 +29,7 @@ struct FileResult {
     FileStatus status = FileStatus::Failed;
     QString reason;  // why it failed: the encoder's last error line, or what the run found
     double seconds = 0.0;
+    std::shared_ptr<const TrackCut> track = nullptr;  // the track of an image it cut, if any
 
     bool converted() const { return status == FileStatus::Converted; }
 };

@@ -2,6 +2,8 @@
 
 #include "cue/CueTrackTable.h"
 
+#include <algorithm>
+
 QString TrackCut::label() const {
     return image + QStringLiteral(" #%1 ").arg(number, 2, 10, QLatin1Char('0')) + title;
 }
@@ -11,10 +13,21 @@ QString TrackCut::shortLabel() const {
            QStringLiteral(" #%1 ").arg(number, 2, 10, QLatin1Char('0')) + title;
 }
 
+std::optional<double> TrackCut::seconds() const {
+    if (!endFrames) {
+        return std::nullopt;
+    }
+    return static_cast<double>(*endFrames - startFrames) / 75.0;
+}
+
 QList<TrackCut> trackCuts(const CueTrackTable& table) {
     QList<TrackCut> cuts;
     const CueAlbum& album = table.album;
-    const qsizetype total = table.tracks.size();
+    // The highest number on the sheet, so that n <= total also when numbers skip.
+    int total = 0;
+    for (const CueTrack& track : table.tracks) {
+        total = std::max(total, track.number);
+    }
     for (const CueTrack& track : table.tracks) {
         TrackCut cut;
         cut.image = track.image;
@@ -32,17 +45,17 @@ QList<TrackCut> trackCuts(const CueTrackTable& table) {
             {QStringLiteral("ARTIST"), track.performer},
             {QStringLiteral("ALBUM"), album.title},
             {QStringLiteral("ALBUMARTIST"), album.performer},
-            {QStringLiteral("DATE"), album.date},
-            {QStringLiteral("GENRE"), album.genre},
-            {QStringLiteral("COMMENT"), album.comment},
+            {QStringLiteral("DATE"), track.date},
+            {QStringLiteral("GENRE"), track.genre},
+            {QStringLiteral("COMMENT"), track.comment},
             {QStringLiteral("COMPOSER"), track.songwriter},
             {QStringLiteral("ISRC"), track.isrc},
             {QStringLiteral("TRACKNUMBER"), QStringLiteral("%1/%2").arg(track.number).arg(total)},
             {QStringLiteral("DISCNUMBER"),
-             album.discNumber <= 0 ? QString()
-             : album.totalDiscs > 0
-                 ? QStringLiteral("%1/%2").arg(album.discNumber).arg(album.totalDiscs)
-                 : QString::number(album.discNumber)},
+             track.discNumber <= 0 ? QString()
+             : track.totalDiscs > 0
+                 ? QStringLiteral("%1/%2").arg(track.discNumber).arg(track.totalDiscs)
+                 : QString::number(track.discNumber)},
         };
         for (const auto& field : fields) {
             if (!field.second.isEmpty()) {

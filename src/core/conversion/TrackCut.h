@@ -23,12 +23,15 @@ struct TrackCut {
     QString label() const;
     // The same with the image's file name only (the window's row).
     QString shortLabel() const;
+    // Its length: end - start; nothing for an image's last track.
+    std::optional<double> seconds() const;
 };
 
 // The tracks of a table, each with the sheet's fields as tags: the track's title, its performer
 // (else the album's), the album's title, the album's performer as album artist, date, genre,
-// comment, the track's songwriter as composer, its ISRC, "n/total", and the disc when the sheet
-// gives one.
+// comment (the track's own, else the album's), the track's songwriter as composer, its ISRC,
+// "n/total" with the sheet's number and its highest track number as total, and the disc when
+// the sheet gives one.
 QList<TrackCut> trackCuts(const CueTrackTable& table);
 
 // Seconds with six decimals, as ffmpeg's -ss and -to take them: exact to the sample at every

@@ -18,13 +18,19 @@ QString quotedNames(const QFileInfoList& files) {
     return names.join(QStringLiteral(", "));
 }
 
-// The FILE line's name beside the sheet: as written, else its last part (a path from the
-// ripping machine), else the one entry that matches it when case is ignored (sheets made on
-// Windows do not care about case).
-QString byOwnName(const QDir& folder, const QString& name) {
-    const QString relative = QString(name).replace(u'\\', u'/');
+// A name that leads out of the sheet's folder: from the root, or up through "..".
+bool leavesFolder(const QString& relative) {
+    const QString clean = QDir::cleanPath(relative);
+    return clean.startsWith(u'/') || clean == QLatin1StringView("..") ||
+           clean.startsWith(QLatin1StringView("../"));
+}
+
+// The FILE line's name beside the sheet: as written (when that stays in the sheet's folder),
+// else its last part (a path from the ripping machine), else the one entry that matches it when
+// case is ignored (sheets made on Windows do not care about case).
+QString byOwnName(const QDir& folder, const QString& relative) {
     const QFileInfo asWritten(folder, relative);
-    if (asWritten.isFile()) {
+    if (!leavesFolder(relative) && asWritten.isFile()) {
         return asWritten.absoluteFilePath();
     }
     const QString fileName = QFileInfo(relative).fileName();
@@ -76,9 +82,17 @@ std::optional<QStringList> CueImageFinder::find(const QString& cuePath, const Cu
         if (!holdsAudio[i]) {
             continue;
         }
-        images[i] = byOwnName(folder, sheet.files[i].name);
+        const QString relative = QString(sheet.files[i].name).replace(u'\\', u'/');
+        images[i] = byOwnName(folder, relative);
         if (!images[i].isEmpty()) {
             continue;
+        }
+        if (leavesFolder(relative)) {
+            // A sheet is no licence to read files elsewhere; only its own folder counts.
+            return failed(
+                QStringLiteral("%1 names \"%2\", outside its folder, and no \"%3\" "
+                               "lies beside it")
+                    .arg(cue.fileName(), sheet.files[i].name, QFileInfo(relative).fileName()));
         }
         const QString notFound = QStringLiteral("no image found for %1 (looked for \"%2\")")
                                      .arg(cue.fileName(), sheet.files[i].name);

@@ -14,7 +14,9 @@
 // another encoding than the sheet, so with a single such FILE line the finder then takes the one
 // audio file that has the sheet's base name ("Live Set.cue" -> "Live Set.ape"), and failing that
 // the only audio file in the folder. With several FILE lines there is no telling which file is
-// which, so each must be found under its own name.
+// which, so each must be found under its own name. A name that leaves the sheet's folder
+// ("../x.ape", "/music/x.ape", "..\x.ape") is only looked for beside the sheet, under its last
+// part; when no such file is there the sheet is refused.
 class CueImageFinder {
 public:
     // Audio files the fallbacks consider, by their extension (any case).
@@ -24,6 +26,7 @@ public:
     // nothing with the reason in `error`:
     //   no image found for Live Set.cue (looked for "Live Set.wav")
     //   several images fit Live Set.cue: "Live Set.ape", "Live Set.flac"
+    //   Live Set.cue names "../x.ape", outside its folder, and no "x.ape" lies beside it
     static std::optional<QStringList> find(const QString& cuePath, const CueSheet& sheet,
                                            QString* error = nullptr);
 };

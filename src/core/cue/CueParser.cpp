@@ -210,9 +210,12 @@ bool CueParser::parseRem(QStringView rest) {
     const QStringView key = rest.first(split);
     const bool discNumber = is(key, QLatin1StringView("DISCNUMBER"));
     const bool totalDiscs = is(key, QLatin1StringView("TOTALDISCS"));
-    QString* field = is(key, QLatin1StringView("GENRE"))     ? &m_sheet.genre
-                     : is(key, QLatin1StringView("DATE"))    ? &m_sheet.date
-                     : is(key, QLatin1StringView("COMMENT")) ? &m_sheet.comment
+    // Inside a TRACK a remark describes that track only (a compilation's years, say).
+    CueSheetTrack* track = currentTrack();
+    CueRemarks& remarks = track ? static_cast<CueRemarks&>(*track) : m_sheet;
+    QString* field = is(key, QLatin1StringView("GENRE"))     ? &remarks.genre
+                     : is(key, QLatin1StringView("DATE"))    ? &remarks.date
+                     : is(key, QLatin1StringView("COMMENT")) ? &remarks.comment
                                                              : nullptr;
     if (!field && !discNumber && !totalDiscs) {
         return true;  // remarks of ripping tools (DISCID, replay gain, ...): nothing to use
@@ -239,7 +242,7 @@ bool CueParser::parseRem(QStringView rest) {
         warn(QStringLiteral("%1 \"%2\" is not a disc count; skipped").arg(name, *value));
         return true;
     }
-    (discNumber ? m_sheet.discNumber : m_sheet.totalDiscs) = number;
+    (discNumber ? remarks.discNumber : remarks.totalDiscs) = number;
     return true;
 }
 
@@ -289,9 +292,18 @@ bool CueParser::parseTrack(QStringView rest) {
     if (m_file < 0) {
         return fail(QStringLiteral("TRACK before any FILE"));
     }
-    if (!m_sheet.tracks.isEmpty() && number != m_sheet.tracks.last().number + 1) {
-        return fail(QStringLiteral("TRACK %1 follows TRACK %2 (numbers go up by one)")
-                        .arg(twoDigits(number), twoDigits(m_sheet.tracks.last().number)));
+    if (!m_sheet.tracks.isEmpty()) {
+        const int previous = m_sheet.tracks.last().number;
+        if (number <= previous) {
+            return fail(QStringLiteral("TRACK %1 follows TRACK %2 (numbers must go up)")
+                            .arg(twoDigits(number), twoDigits(previous)));
+        }
+        // Sheets of one disc of a set, or with bonus tracks, skip numbers; they are kept.
+        if (number != previous + 1 && !m_warnedSkippedNumber) {
+            m_warnedSkippedNumber = true;
+            warn(QStringLiteral("TRACK %1 follows TRACK %2; the sheet's numbers are kept")
+                     .arg(twoDigits(number), twoDigits(previous)));
+        }
     }
     CueSheetTrack track;
     track.number = number;

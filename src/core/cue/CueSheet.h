@@ -16,7 +16,16 @@ struct CueSheetFile {
     int line = 0;
 };
 
-struct CueSheetTrack {
+// The REM remarks a sheet gives for the album (before the first TRACK) or for one track.
+struct CueRemarks {
+    QString genre;       // REM GENRE
+    QString date;        // REM DATE
+    QString comment;     // REM COMMENT
+    int discNumber = 0;  // REM DISCNUMBER, 0 when absent
+    int totalDiscs = 0;  // REM TOTALDISCS, 0 when absent
+};
+
+struct CueSheetTrack : CueRemarks {
     int number = 0;
     QString type;        // AUDIO, MODE1/2352, ...
     bool audio = false;  // type AUDIO; other tracks are kept because they still end the one before
@@ -33,16 +42,11 @@ struct CueSheetTrack {
     CueTime index1;
 };
 
-struct CueSheet {
+struct CueSheet : CueRemarks {
     QString title;
     QString performer;
     QString songwriter;
     QString catalog;
-    QString genre;       // REM GENRE
-    QString date;        // REM DATE
-    QString comment;     // REM COMMENT
-    int discNumber = 0;  // REM DISCNUMBER, 0 when absent
-    int totalDiscs = 0;  // REM TOTALDISCS, 0 when absent
     QList<CueSheetFile> files;
     QList<CueSheetTrack> tracks;
     QStringList warnings;  // "line 9: ..." for lines that were skipped

@@ -2,6 +2,9 @@
 
 #include <QLatin1Char>
 
+#include <tuple>
+#include <utility>
+
 namespace {
 
 constexpr qsizetype kMaxNameBytes = 255;  // NAME_MAX of Linux file systems
@@ -27,6 +30,45 @@ QString trimmedOfDotsAndBlanks(QString text) {
     return text.sliced(begin, end - begin);
 }
 
+bool isVariousArtists(const QString& performer) {
+    const QString name = performer.trimmed();
+    for (const char* various : {"Various", "Various Artists", "VA"}) {
+        if (name.compare(QLatin1StringView(various), Qt::CaseInsensitive) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// "Artist / Title" or "Artist - Title" as artist and title; nothing when the title has neither
+// or a side would be empty.
+std::optional<std::pair<QString, QString>> artistAndTitle(const QString& title) {
+    for (const QStringView separator : {u" / ", u" - "}) {
+        const qsizetype at = title.indexOf(separator);
+        if (at < 0) {
+            continue;
+        }
+        const QString artist = title.first(at).trimmed();
+        const QString rest = title.sliced(at + separator.size()).trimmed();
+        if (artist.isEmpty() || rest.isEmpty()) {
+            return std::nullopt;
+        }
+        return std::pair(artist, rest);
+    }
+    return std::nullopt;
+}
+
+// The track's own remark, else the album's.
+CueRemarks remarksOf(const CueRemarks& own, const CueRemarks& album) {
+    CueRemarks remarks;
+    remarks.genre = own.genre.isEmpty() ? album.genre : own.genre;
+    remarks.date = own.date.isEmpty() ? album.date : own.date;
+    remarks.comment = own.comment.isEmpty() ? album.comment : own.comment;
+    remarks.discNumber = own.discNumber > 0 ? own.discNumber : album.discNumber;
+    remarks.totalDiscs = own.totalDiscs > 0 ? own.totalDiscs : album.totalDiscs;
+    return remarks;
+}
+
 }  // namespace
 
 std::optional<CueTime> CueTrack::length() const {
@@ -42,16 +84,13 @@ QString CueTrack::outputName() const {
 
 CueTrackTable CueTrackTable::build(const CueSheet& sheet, const QStringList& images) {
     CueTrackTable table;
+    static_cast<CueRemarks&>(table.album) = sheet;
     table.album.title = sheet.title;
     table.album.performer = sheet.performer;
     table.album.songwriter = sheet.songwriter;
-    table.album.genre = sheet.genre;
-    table.album.date = sheet.date;
-    table.album.comment = sheet.comment;
     table.album.catalog = sheet.catalog;
-    table.album.discNumber = sheet.discNumber;
-    table.album.totalDiscs = sheet.totalDiscs;
     table.warnings = sheet.warnings;
+    const bool compilation = isVariousArtists(sheet.performer);
 
     for (qsizetype i = 0; i < sheet.tracks.size(); ++i) {
         const CueSheetTrack& own = sheet.tracks[i];
@@ -59,9 +98,15 @@ CueTrackTable CueTrackTable::build(const CueSheet& sheet, const QStringList& ima
             continue;
         }
         CueTrack track;
+        static_cast<CueRemarks&>(track) = remarksOf(own, sheet);
         track.number = own.number;
         track.title = own.title.isEmpty() ? defaultTitle(own.number) : own.title;
         track.performer = own.performer.isEmpty() ? sheet.performer : own.performer;
+        if (compilation && own.performer.isEmpty()) {
+            if (const auto split = artistAndTitle(own.title)) {
+                std::tie(track.performer, track.title) = *split;
+            }
+        }
         track.songwriter = own.songwriter.isEmpty() ? sheet.songwriter : own.songwriter;
         track.isrc = own.isrc;
         track.file = own.file;

@@ -9,21 +9,17 @@
 #include "cue/CueSheet.h"
 #include "cue/CueTime.h"
 
-struct CueAlbum {
+struct CueAlbum : CueRemarks {  // disc number and count 0 when the sheet does not say
     QString title;
     QString performer;
     QString songwriter;
-    QString genre;
-    QString date;
-    QString comment;
     QString catalog;
-    int discNumber = 0;  // 0 when the sheet does not say
-    int totalDiscs = 0;
 };
 
-// One audio track to cut out of an image.
-struct CueTrack {
-    int number = 0;
+// One audio track to cut out of an image. Its remarks (genre, date, ...) are its own where the
+// sheet gives them inside the track, else the album's.
+struct CueTrack : CueRemarks {
+    int number = 0;      // as the sheet numbers it (numbers may skip)
     QString title;       // "Track NN" when the sheet gives none
     QString performer;   // the track's own, else the album's
     QString songwriter;  // the track's own, else the album's
@@ -41,6 +37,11 @@ struct CueTrack {
 
 // What a CUE sheet says to cut: the album, its audio tracks in order (tracks of other types only
 // end the track before them), and how the sheet was read.
+//
+// Compilations: when the album's performer is "Various", "Various Artists" or "VA" (any case),
+// a track without a PERFORMER of its own whose title reads "Artist / Title" or "Artist - Title"
+// gets the artist and the title from it (split at the first " / ", else the first " - "). The
+// album's performer stays the album artist.
 struct CueTrackTable {
     CueAlbum album;
     QList<CueTrack> tracks;

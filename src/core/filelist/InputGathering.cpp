@@ -5,9 +5,13 @@
 #include "filelist/FolderScan.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 
+#include <algorithm>
 #include <memory>
+#include <numeric>
+#include <optional>
 
 namespace {
 
@@ -27,34 +31,37 @@ void addTracks(Gathered& gathered, const CueTrackTable& table) {
     }
 }
 
-// The sheet's images (whole) or tracks; false with a problem noted when it cannot be read.
-bool addSheet(Gathered& gathered, const QString& cuePath, const GatherOptions& options,
-              QSet<QString>* covered) {
-    QString error;
-    const auto table = CueReader::readFile(cuePath, options.cueEncoding, &error);
-    if (!table) {
-        gathered.problems.append({cuePath, error});
-        return false;
-    }
+// The images a table cuts, each once, in the sheet's order.
+QStringList imagesOf(const CueTrackTable& table) {
     QStringList images;
-    for (const CueTrack& track : table->tracks) {
+    for (const CueTrack& track : table.tracks) {
         if (!images.contains(track.image)) {
             images << track.image;
         }
     }
-    if (covered) {
-        for (const QString& image : images) {
-            covered->insert(canonical(image));
-        }
+    return images;
+}
+
+// A sheet's table; nothing, with a problem noted, when it cannot be read.
+std::optional<CueTrackTable> readSheet(Gathered& gathered, const QString& cuePath,
+                                       const GatherOptions& options) {
+    QString error;
+    auto table = CueReader::readFile(cuePath, options.cueEncoding, &error);
+    if (!table) {
+        gathered.problems.append({cuePath, error});
     }
+    return table;
+}
+
+// The sheet's tracks, or its images whole.
+void addSheet(Gathered& gathered, const CueTrackTable& table, const GatherOptions& options) {
     if (options.splitImages) {
-        addTracks(gathered, *table);
-    } else {
-        for (const QString& image : images) {
-            gathered.items.append(FileQueue::Item{image, nullptr});
-        }
+        addTracks(gathered, table);
+        return;
     }
-    return true;
+    for (const QString& image : imagesOf(table)) {
+        gathered.items.append(FileQueue::Item{image, nullptr});
+    }
 }
 
 // An image on its own: its tracks when its tag holds a sheet (and images are split), else itself.
@@ -66,18 +73,73 @@ void addImage(Gathered& gathered, const QString& path, const GatherOptions& opti
             return;
         }
         // A sheet in the tag that cannot be read leaves the image whole: it still converts.
+        if (!error.isEmpty()) {
+            gathered.warnings << QStringLiteral(
+                                     "%1: the CUE sheet in its tag cannot be used (%2); the "
+                                     "image converts whole")
+                                     .arg(path, error);
+        }
     }
     gathered.items.append(FileQueue::Item{path, nullptr});
+}
+
+// How well a sheet's name fits an image it describes: 0 for the image's name with ".cue"
+// added ("img.ape.cue"), 1 for its base name ("img.cue"), 2 for any other name.
+int nameFit(const QString& cuePath, const QString& image) {
+    const QFileInfo cue(cuePath);
+    const QFileInfo audio(image);
+    if (cue.completeBaseName().compare(audio.fileName(), Qt::CaseInsensitive) == 0) {
+        return 0;
+    }
+    return cue.completeBaseName().compare(audio.completeBaseName(), Qt::CaseInsensitive) == 0 ? 1
+                                                                                              : 2;
+}
+
+struct FoundSheet {
+    QString path;
+    CueTrackTable table;
+    QStringList images;  // canonical paths
+    int fit = 2;         // the best nameFit over its images
+    bool used = true;
+};
+
+// Two sheets for one image would convert the album twice: the one whose name fits the image best
+// is used (the earlier one in the folder's order when they fit alike), each other one is skipped
+// with a warning.
+void skipSecondSheets(QList<FoundSheet>& sheets, QStringList& warnings) {
+    QList<qsizetype> order(sheets.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](qsizetype a, qsizetype b) { return sheets[a].fit < sheets[b].fit; });
+    QHash<QString, qsizetype> claimedBy;  // image -> the sheet that converts it
+    for (const qsizetype index : order) {
+        FoundSheet& sheet = sheets[index];
+        for (const QString& image : sheet.images) {
+            const auto claim = claimedBy.constFind(image);
+            if (claim != claimedBy.constEnd()) {
+                sheet.used = false;
+                warnings << QStringLiteral("%1 skipped: %2 describes the same image (%3)")
+                                .arg(sheet.path, sheets[claim.value()].path,
+                                     QFileInfo(image).fileName());
+                break;
+            }
+        }
+        if (sheet.used) {
+            for (const QString& image : sheet.images) {
+                claimedBy.insert(image, index);
+            }
+        }
+    }
 }
 
 }  // namespace
 
 Gathered gatherFile(const QString& path, const GatherOptions& options) {
     Gathered gathered;
-    if (hasSuffix(path, ".cue")) {
-        addSheet(gathered, path, options, nullptr);
-    } else {
+    if (!hasSuffix(path, ".cue")) {
         addImage(gathered, path, options);
+    } else if (const auto table = readSheet(gathered, path, options)) {
+        addSheet(gathered, *table, options);
     }
     return gathered;
 }
@@ -91,25 +153,40 @@ Gathered gatherFolder(const QString& folder, const GatherOptions& options) {
     SearchFolder(folder, found, options.yield, extensions);
 
     // First the sheets, to know which images they cover; then everything in the order found.
-    Gathered sheets;
-    QSet<QString> covered;
-    QList<qsizetype> sheetStarts;
+    Gathered gathered;
+    QList<FoundSheet> sheets;
     for (const QString& path : found) {
-        if (hasSuffix(path, ".cue")) {
-            sheetStarts << sheets.items.size();
-            addSheet(sheets, path, options, &covered);
+        if (!hasSuffix(path, ".cue")) {
+            continue;
+        }
+        if (auto table = readSheet(gathered, path, options)) {
+            FoundSheet sheet;
+            sheet.path = path;
+            sheet.table = std::move(*table);
+            for (const QString& image : imagesOf(sheet.table)) {
+                sheet.images << canonical(image);
+                sheet.fit = std::min(sheet.fit, nameFit(path, image));
+            }
+            sheets << std::move(sheet);
         }
     }
-    sheetStarts << sheets.items.size();
+    skipSecondSheets(sheets, gathered.warnings);
+    QSet<QString> covered;
+    QHash<QString, const FoundSheet*> sheetAt;
+    for (const FoundSheet& sheet : sheets) {
+        if (sheet.used) {
+            sheetAt.insert(sheet.path, &sheet);
+            for (const QString& image : sheet.images) {
+                covered.insert(image);
+            }
+        }
+    }
 
-    Gathered gathered;
-    gathered.problems = sheets.problems;
-    qsizetype sheet = 0;
     for (const QString& path : found) {
         if (hasSuffix(path, ".cue")) {
-            gathered.items.append(sheets.items.mid(
-                sheetStarts.at(sheet), sheetStarts.at(sheet + 1) - sheetStarts.at(sheet)));
-            ++sheet;
+            if (const FoundSheet* sheet = sheetAt.value(path)) {
+                addSheet(gathered, sheet->table, options);
+            }
         } else if (covered.isEmpty() || !covered.contains(canonical(path))) {
             addImage(gathered, path, options);
         }

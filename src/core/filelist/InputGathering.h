@@ -22,6 +22,7 @@ struct GatherOptions {
 struct Gathered {
     QList<FileQueue::Item> items;
     QList<QPair<QString, QString>> problems;  // a path that gives nothing to convert, and why
+    QStringList warnings;  // what was left out or done otherwise, and why (a sheet skipped, ...)
 };
 
 // A file named on its own: a .cue gives its tracks (its images whole with splitImages off); a
@@ -31,4 +32,9 @@ Gathered gatherFile(const QString& path, const GatherOptions& options);
 // Every file of a folder tree with one of the options' extensions, as SearchFolder finds them;
 // with splitImages, the CUE sheets in it give their tracks in place of their images (the sheet's
 // tracks stand where the sheet is found), and images with a sheet in their tag give theirs.
+// When two sheets describe one image ("img.cue" and "img.ape.cue" beside "img.ape"), only the
+// one whose name fits the image best gives its tracks: the image's name with ".cue" added, then
+// the image's base name with ".cue", then the first in the folder's order; each other one is
+// named in a warning. A sheet in an image's tag that cannot be read is a warning too, and the
+// image converts whole.
 Gathered gatherFolder(const QString& folder, const GatherOptions& options);

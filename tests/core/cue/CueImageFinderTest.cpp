@@ -146,3 +146,34 @@ TEST(CueImageFinderTest, FailuresSayWhatWasLookedFor) {
     EXPECT_EQ(error,
               QStringLiteral("no image found for Live Set.cue (looked for \"Live Set.ape\")"));
 }
+
+TEST(CueImageFinderTest, NamesThatLeaveTheSheetsFolderAreOnlyTakenFromBesideIt) {
+    // outer/ holds x.ape and y.ape; outer/album/ holds the sheet and (only) x.ape.
+    const Folder outer({QStringLiteral("x.ape"), QStringLiteral("y.ape")});
+    ASSERT_TRUE(QDir().mkpath(outer.path(QStringLiteral("album"))));
+    CueTestFiles::writeFile(outer.path(QStringLiteral("album/x.ape")), QByteArray());
+    const QString sheet = outer.path(QStringLiteral("album/Set.cue"));
+    const struct {
+        QString fileName;   // as the FILE line gives it
+        const char* found;  // in the album folder; nullptr: refused
+    } cases[] = {
+        {QStringLiteral("../x.ape"), "x.ape"},          {QStringLiteral("..\\x.ape"), "x.ape"},
+        {outer.path(QStringLiteral("x.ape")), "x.ape"}, {QStringLiteral("sub/../x.ape"), "x.ape"},
+        {QStringLiteral("../y.ape"), nullptr},          {QStringLiteral("..\\y.ape"), nullptr},
+        {outer.path(QStringLiteral("y.ape")), nullptr}, {QStringLiteral("../../y.ape"), nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fileName.toStdString());
+        QString error;
+        const std::optional<QStringList> images = CueImageFinder::find(
+            sheet, sheetWithFiles({"FILE \"" + c.fileName + "\" WAVE"}), &error);
+        if (c.found) {
+            ASSERT_TRUE(images.has_value()) << error.toStdString();
+            EXPECT_EQ(images->value(0), outer.path("album/" + QLatin1StringView(c.found)));
+        } else {
+            EXPECT_FALSE(images.has_value()) << images->value(0).toStdString();
+            EXPECT_EQ(error, "Set.cue names \"" + c.fileName +
+                                 "\", outside its folder, and no \"y.ape\" lies beside it");
+        }
+    }
+}

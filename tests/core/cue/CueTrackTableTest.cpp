@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "conversion/TrackCut.h"
 #include "cue/CueParser.h"
 
 #include "CueTestFiles.h"
@@ -152,4 +153,67 @@ TEST(CueTrackTableTest, OutputNamesAreSafeFileNames) {
     EXPECT_EQ(
         CueTrackTable::outputName(9, QStringLiteral("x").repeated(245) + QStringLiteral(". y")),
         QStringLiteral("09 - ") + QStringLiteral("x").repeated(245) + QStringLiteral(".mp3"));
+}
+
+TEST(CueTrackTableTest, RealWorldSheetsGiveEachTrackItsOwnNumberDateAndArtist) {
+    // Tags of each track as "NN - Title|ARTIST|DATE|GENRE|TRACKNUMBER|ALBUMARTIST".
+    const auto tagsOf = [](const QString& text) {
+        QStringList rows;
+        for (const TrackCut& cut : trackCuts(tableOf(text, {QStringLiteral("/a.ape")}))) {
+            QStringList row = {cut.outputBase};
+            for (const char* key : {"ARTIST", "DATE", "GENRE", "TRACKNUMBER", "ALBUMARTIST"}) {
+                QString value;
+                for (const auto& [tag, tagValue] : cut.tags) {
+                    value = tag == QLatin1StringView(key) ? tagValue : value;
+                }
+                row << value;
+            }
+            rows << row.join(u'|');
+        }
+        return rows;
+    };
+    const struct {
+        const char* what;
+        const char* sheet;
+        QStringList tracks;
+    } cases[] = {
+        {"numbers that skip are kept; the total is the highest",
+         "PERFORMER Band\nFILE \"a.ape\" WAVE\nTRACK 01 AUDIO\nTITLE One\nINDEX 01 00:00:00\n"
+         "TRACK 02 AUDIO\nTITLE Two\nINDEX 01 00:01:00\nTRACK 09 AUDIO\nTITLE Nine\n"
+         "INDEX 01 00:02:00\nTRACK 12 AUDIO\nTITLE Bonus\nINDEX 01 00:03:00\n",
+         {"01 - One|Band|||1/12|Band", "02 - Two|Band|||2/12|Band", "09 - Nine|Band|||9/12|Band",
+          "12 - Bonus|Band|||12/12|Band"}},
+        {"remarks inside a track are that track's",
+         "REM DATE 1999\nREM GENRE Pop\nFILE \"a.ape\" WAVE\nTRACK 01 AUDIO\nTITLE Old\n"
+         "REM DATE 1975\nREM GENRE Soul\nINDEX 01 00:00:00\nTRACK 02 AUDIO\nTITLE New\n"
+         "INDEX 01 00:01:00\n",
+         {"01 - Old||1975|Soul|1/2|", "02 - New||1999|Pop|2/2|"}},
+        {"a compilation's titles give the artists",
+         "PERFORMER \"Various Artists\"\nFILE \"a.ape\" WAVE\nTRACK 01 AUDIO\n"
+         "TITLE \"Nina Simone / Feeling Good\"\nINDEX 01 00:00:00\nTRACK 02 AUDIO\n"
+         "TITLE \"Queen - Under Pressure - Live\"\nINDEX 01 00:01:00\nTRACK 03 AUDIO\n"
+         "TITLE \"Intro\"\nINDEX 01 00:02:00\nTRACK 04 AUDIO\nTITLE \"A - B\"\n"
+         "PERFORMER \"Duo\"\nINDEX 01 00:03:00\nTRACK 05 AUDIO\nTITLE \" - Dash\"\n"
+         "INDEX 01 00:04:00\n",
+         {"01 - Feeling Good|Nina Simone|||1/5|Various Artists",
+          "02 - Under Pressure - Live|Queen|||2/5|Various Artists",
+          "03 - Intro|Various Artists|||3/5|Various Artists",
+          "04 - A - B|Duo|||4/5|Various Artists",
+          "05 - - Dash|Various Artists|||5/5|Various Artists"}},
+        {"\"VA\" in any case is a compilation; other performers are not",
+         "PERFORMER va\nFILE \"a.ape\" WAVE\nTRACK 01 AUDIO\nTITLE \"X / Y\"\nINDEX 01 00:00:00\n",
+         {"01 - Y|X|||1/1|va"}},
+        {"a band's titles stay whole",
+         "PERFORMER \"Various Bands\"\nFILE \"a.ape\" WAVE\nTRACK 01 AUDIO\nTITLE \"X - Y\"\n"
+         "INDEX 01 00:00:00\n",
+         {"01 - X - Y|Various Bands|||1/1|Various Bands"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(tagsOf(QString::fromUtf8(c.sheet)), c.tracks) << c.what;
+    }
+
+    // One warning for a sheet whose numbers skip, however often they do.
+    const CueTrackTable skipping = tableOf(QString::fromUtf8(cases[0].sheet), {"/a.ape"});
+    EXPECT_EQ(skipping.warnings,
+              QStringList{"line 9: TRACK 09 follows TRACK 02; the sheet's numbers are kept"});
 }

@@ -1,0 +1,59 @@
+#include "filelist/InputGathering.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "core/cue/CueTestFiles.h"
+
+using CueTestFiles::writeFile;
+
+TEST(InputGatheringTest, TwoSheetsForOneImageGiveOneAlbumAndNameTheSkippedSheet) {
+    const struct {
+        QStringList sheets;
+        QString used;
+    } cases[] = {
+        {{"img.cue", "img.ape.cue"}, "img.ape.cue"},  // names the image exactly
+        {{"a.cue", "img.cue"}, "img.cue"},            // the image's base name
+        {{"b.cue", "a.cue"}, "a.cue"},                // neither: the first in the folder
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.used.toStdString());
+        const QTemporaryDir dir;
+        writeFile(dir.filePath("img.ape"), QByteArray());
+        for (const QString& sheet : c.sheets) {
+            // Each sheet titles its track with its own name, to tell which one was used.
+            writeFile(dir.filePath(sheet), "FILE \"img.ape\" WAVE\nTRACK 01 AUDIO\nTITLE \"" +
+                                               sheet.toUtf8() + "\"\nINDEX 01 00:00:00\n");
+        }
+        const Gathered gathered = gatherFolder(dir.path(), GatherOptions{});
+        ASSERT_EQ(gathered.items.size(), 1);
+        EXPECT_EQ(gathered.items[0].path, dir.filePath("img.ape") + " #01 " + c.used);
+        const QString skipped = c.sheets[0] == c.used ? c.sheets[1] : c.sheets[0];
+        EXPECT_EQ(gathered.warnings,
+                  QStringList{dir.filePath(skipped) + " skipped: " + dir.filePath(c.used) +
+                              " describes the same image (img.ape)"});
+        EXPECT_TRUE(gathered.problems.isEmpty());
+    }
+}
+
+TEST(InputGatheringTest, ABrokenSheetInTheImagesTagIsAWarningAndTheImageConvertsWhole) {
+    const QTemporaryDir dir;
+    const QString image = dir.filePath("Concert.ape");
+    QFile audio(CueTestFiles::fixture("Live Set.ape"));
+    ASSERT_TRUE(audio.open(QIODevice::ReadOnly));
+    const QString broken =
+        CueTestFiles::fixtureSheetText().replace("INDEX 01 00:04:00", "INDEX 01 00:04");
+    writeFile(image, audio.readAll() + CueTestFiles::apeTag({{"Cuesheet", broken.toUtf8()}}));
+    for (const Gathered& gathered :
+         {gatherFolder(dir.path(), GatherOptions{}), gatherFile(image, GatherOptions{})}) {
+        ASSERT_EQ(gathered.items.size(), 1);
+        EXPECT_EQ(gathered.items[0].path, image);
+        EXPECT_EQ(gathered.items[0].track, nullptr);
+        EXPECT_EQ(
+            gathered.warnings,
+            QStringList{image + ": the CUE sheet in its tag cannot be used (line 11: INDEX needs "
+                                "mm:ss:ff, not \"00:04\"); the image converts whole"});
+    }
+}
