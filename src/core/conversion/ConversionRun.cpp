@@ -7,6 +7,7 @@
 #include "conversion/VideoProgressParser.h"
 #include "filelist/FileQueue.h"
 #include "platform/PrivateTempFolder.h"
+#include "platform/UserFile.h"
 #include "process/DOSOutputs.h"
 #include "process/EncoderImageName.h"
 
@@ -17,31 +18,10 @@
 #include <QRegularExpression>
 #include <QTimer>
 
-#include <sys/stat.h>
 #include <unistd.h>
-#include <cerrno>
-#include <cstring>
 #include <optional>
 
 namespace {
-
-// Why a path cannot be handed to an encoder at all: a FIFO or a device would block it (or read
-// for ever), a folder is no file. Nothing when it is a regular file (links are followed).
-std::optional<QString> inputProblem(const QString& path) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
-        return QString::fromLocal8Bit(std::strerror(errno));
-    }
-    if (S_ISREG(st.st_mode)) {
-        return std::nullopt;
-    }
-    const char* kind = S_ISDIR(st.st_mode)                          ? "a folder"
-                       : S_ISFIFO(st.st_mode)                       ? "a named pipe (FIFO)"
-                       : S_ISSOCK(st.st_mode)                       ? "a socket"
-                       : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device"
-                                                                    : "not a plain file";
-    return QStringLiteral("not a regular file: %1").arg(QLatin1String(kind));
-}
 
 bool isProgressLine(const QString& line) {
     static const QRegularExpression mencoderStatus(QStringLiteral("\\(\\s*\\d+%\\)"));
@@ -280,7 +260,8 @@ bool ConversionRun::startNextFile(Lane& lane) {
     m_results.append(FileResult{entry->path, QString(), FileStatus::Failed, QString(), 0.0});
 
     lane.track = entry->track;
-    if (const auto problem = inputProblem(entry->track ? entry->track->image : entry->path)) {
+    // A FIFO or a device would block the encoder (or feed it for ever), a folder is no file.
+    if (const auto problem = UserFile::problem(entry->track ? entry->track->image : entry->path)) {
         FileResult result = m_results.at(lane.resultIndex);
         result.reason = *problem;
         m_queue.finish(lane.entryId);
