@@ -1,5 +1,7 @@
 #include "options/SettingsFile.h"
 
+#include "platform/UserFile.h"
+
 #include <QFile>
 
 #include <fcntl.h>
@@ -9,32 +11,7 @@
 #include <cstdio>
 
 std::optional<QByteArray> readSettingsFile(const QString& path, qint64 limit) {
-    // Non-blocking, so that opening a FIFO returns at once instead of waiting for a writer.
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        return std::nullopt;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    QByteArray bytes;
-    char buffer[8192];
-    while (bytes.size() < limit) {
-        const auto want = static_cast<size_t>(qMin<qint64>(sizeof buffer, limit - bytes.size()));
-        const ssize_t n = ::read(fd, buffer, want);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            break;
-        }
-        bytes.append(buffer, n);
-    }
-    ::close(fd);
-    return bytes;
+    return UserFile(path).readAll(limit);
 }
 
 bool writeSettingsFile(const QString& path, const QByteArray& content) {
