@@ -19,6 +19,7 @@
 #include <mpegfile.h>
 #include <oggfile.h>
 #include <tdebuglistener.h>
+#include <tfilestream.h>
 #include <tpropertymap.h>
 #include <trueaudiofile.h>
 #include <wavfile.h>
@@ -377,8 +378,19 @@ SourceTags readSourceTags(const std::string& path) {
     if (path.empty()) {
         return tags;
     }
+    // Opened read-only and handed over as a stream: given a path, TagLib opens the file for
+    // writing whenever it may. A FIFO or a device is not opened again at all (ffmpeg has read
+    // it; another open would wait for a writer).
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return tags;
+    }
+    TagLib::FileStream stream(path.c_str(), true);
+    if (!stream.isOpen()) {
+        return tags;
+    }
     // Tags only: reading the audio properties would scan more of the file for nothing.
-    const TagLib::FileRef source(path.c_str(), false);
+    const TagLib::FileRef source(&stream, false);
     if (source.isNull()) {
         return tags;
     }

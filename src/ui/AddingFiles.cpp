@@ -105,7 +105,7 @@ void frmMain::AddGathered(const Gathered& gathered) {
     if (gathered.problems.isEmpty()) {
         return;
     }
-    QString text = QStringLiteral("以下CUE文件无法使用：");
+    QString text = QStringLiteral("以下文件无法使用：");
     for (const auto& [path, reason] : gathered.problems) {
         text += QStringLiteral("\n\n") + path + QLatin1Char('\n') + reason;
     }

@@ -1,5 +1,7 @@
 #include "WidgetPrompts.h"
 
+#include "platform/UserFile.h"
+
 #include <QCursor>
 #include <QDialog>
 #include <QMenu>
@@ -9,7 +11,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
@@ -297,42 +298,38 @@ quint32 WidgetPrompts::fromQColor(const QColor& color) {
 }
 
 std::optional<qint64> WidgetPrompts::wavLengthMs(const QString& wavPath) {
-    QFile file(wavPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    const QByteArray riff = file.read(12);
-    if (riff.size() < 12 || !riff.startsWith("RIFF") || riff.mid(8, 4) != "WAVE") {
+    // Through UserFile: a FIFO or a device put in the sound's place must not hold the window.
+    UserFile file(wavPath);
+    const std::optional<QByteArray> riff = file.readAt(0, 12);
+    if (!riff || !riff->startsWith("RIFF") || riff->mid(8, 4) != "WAVE") {
         return std::nullopt;
     }
     quint32 bytesPerSecond = 0;
     // Chunks follow one another, each an id, a little-endian size and the data padded to an
     // even length; "fmt " gives the rate, "data" the amount.
-    for (;;) {
-        const QByteArray header = file.read(8);
-        if (header.size() < 8) {
+    for (qint64 at = 12;;) {
+        const std::optional<QByteArray> header = file.readAt(at, 8);
+        if (!header) {
             return std::nullopt;
         }
-        const QByteArray id = header.left(4);
-        const quint32 size = qFromLittleEndian<quint32>(header.constData() + 4);
-        const qint64 next = file.pos() + size + (size & 1u);
+        const QByteArray id = header->left(4);
+        const quint32 size = qFromLittleEndian<quint32>(header->constData() + 4);
+        at += 8;
         if (id == "fmt ") {
-            const QByteArray format = file.read(16);
-            if (size < 16 || format.size() < 16) {
+            const std::optional<QByteArray> format = file.readAt(at, 16);
+            if (size < 16 || !format) {
                 return std::nullopt;
             }
-            bytesPerSecond = qFromLittleEndian<quint32>(format.constData() + 8);
+            bytesPerSecond = qFromLittleEndian<quint32>(format->constData() + 8);
         } else if (id == "data") {
             if (bytesPerSecond == 0) {
                 return std::nullopt;
             }
             // A header written before the recording ended may claim more than is there.
-            const qint64 present = qMin<qint64>(size, file.size() - file.pos());
+            const qint64 present = qMin<qint64>(size, file.size() - at);
             return present * 1000 / bytesPerSecond;
         }
-        if (!file.seek(next)) {
-            return std::nullopt;
-        }
+        at += size + (size & 1u);
     }
 }
 

@@ -11,11 +11,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 #include <csignal>
@@ -555,4 +557,27 @@ TEST(ConvertEndToEndTest, ARelativeNonUtf8NameIsReportedUnderTheUsersPath) {
         }
         EXPECT_FALSE(run.out.contains("/names-")) << "the alias is never named";
     }
+}
+
+TEST(ConvertEndToEndTest, AFifoAndALinkToADeviceInAFolderFailAndTheRestConverts) {
+    QTemporaryDir in;
+    QTemporaryDir out;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(in.path() + "/x.ape").constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", in.path() + "/x.cue"));
+    ASSERT_TRUE(QFile::copy(TestPaths::fixture("my song.live.2010.ape"), in.path() + "/y.ape"));
+    const ProcessResult run =
+        runProgram(vordana(), {"--convert", "--json", "-o", out.path(), in.path()}, 60000);
+    ASSERT_TRUE(run.finished) << "the batch hung on a FIFO or a device";
+    EXPECT_EQ(run.exitCode, 1);
+    const QJsonObject report = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    EXPECT_EQ(report.value("converted").toInt(), 1) << run.out.toStdString();
+    EXPECT_EQ(report.value("failed").toInt(), 2);
+    QMap<QString, QString> reasons;
+    for (const QJsonValue& file : report.value("files").toArray()) {
+        reasons.insert(QFileInfo(file.toObject().value("input").toString()).fileName(),
+                       file.toObject().value("reason").toString());
+    }
+    EXPECT_EQ(reasons.value("x.ape"), "not a regular file: a named pipe (FIFO)");
+    EXPECT_EQ(reasons.value("x.cue"), "not a regular file: a device");
+    EXPECT_FALSE(outputFor(out.path(), "y").isEmpty());
 }

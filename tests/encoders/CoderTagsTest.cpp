@@ -482,4 +482,39 @@ TEST_F(CoderTags, TagThatCannotBeWrittenFailsTheConversionAndLeavesNothing) {
         << "neither the output nor its temporary file may be left";
 }
 
+TEST_F(CoderTags, TheSourceIsOnlyEverOpenedForReading) {
+    // A writable copy, as a user's files are: TagLib opens a file for writing whenever it may.
+    const std::string source =
+        m_folder.write("watched-source.ape", readFile(apeFixture("tagged-cover.ape")));
+    const std::string log = m_folder.file("opens.log");
+    ProcessOptions options;
+    options.environment = {{"LD_PRELOAD", OPEN_LOG_PATH},
+                           {"VORDANA_OPEN_LOG_MATCH", "watched-source.ape"},
+                           {"VORDANA_OPEN_LOG", log}};
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizer's runtime wants to be loaded first; the preloaded log works after it too.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    options.environment.emplace_back(
+        "ASAN_OPTIONS", std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0");
+#endif
+    const std::string output = m_folder.file("out.mp3");
+    const ProcessResult result = runProcess(
+        kCoderPath, {"-i", source, "-y", "-vn", "-ar", "44100", "-ab", "128k", "-ac", "2", output},
+        options, 120s);
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    const std::optional<Id3Tag> tag = readId3(output);
+    ASSERT_TRUE(tag.has_value());
+    EXPECT_EQ(tag->frames, kCoverFixtureFrames) << "the tags were read";
+    EXPECT_EQ(tag->frontCovers.size(), 1U) << "and the cover";
+
+    // Lines "read-only|writable PROGRAM CALL HOW PATH", from coder and the ffmpeg it runs.
+    const std::vector<std::string> opens = splitLines(readFile(log));
+    int byCoder = 0;
+    for (const std::string& line : opens) {
+        EXPECT_TRUE(startsWith(line, "read-only ")) << line;
+        byCoder += startsWith(line, "read-only coder ") ? 1 : 0;
+    }
+    EXPECT_GE(byCoder, 1) << "coder's own read of the tags was not seen";
+}
+
 }  // namespace

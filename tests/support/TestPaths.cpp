@@ -35,6 +35,12 @@ QString copyHelperAs(const QString& helperName, const QString& folder, const QSt
     return target;
 }
 
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size() && file.flush();
+}
+
 }  // namespace TestPaths
 
 MediaInfo probeMedia(const QString& path) {

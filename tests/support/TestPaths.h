@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +16,9 @@ QString helper(const QString& name);  // a test helper program
 
 // Copies a helper program under another name into `folder` (so it runs with that image name).
 QString copyHelperAs(const QString& helperName, const QString& folder, const QString& newName);
+
+// Makes `path` a file holding `bytes`; false when it cannot be written.
+bool writeFile(const QString& path, const QByteArray& bytes);
 
 }  // namespace TestPaths
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,8 @@
 #include <QPushButton>
 #include <QTreeView>
 #include <QUrl>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -199,4 +202,30 @@ TEST_F(WindowTest, ACueSheetComesInAsOneRowPerTrackFromEveryWayIn) {
     EXPECT_TRUE(m_prompts.messages()[0].text.contains("no image found"))
         << m_prompts.messages()[0].text.toStdString();
     delete data;
+}
+
+TEST_F(WindowTest, FifosAndLinksToDevicesNeverHoldTheWindow) {
+    QTemporaryDir tree;
+    const QString root = tree.path();
+    QDir(root).mkdir("album");
+    for (const char* name : {"/pipe.cue", "/album/x.ape"}) {
+        ASSERT_EQ(::mkfifo(QFile::encodeName(root + name).constData(), 0600), 0) << name;
+    }
+    ASSERT_TRUE(QFile::link("/dev/zero", root + "/album/x.cue"));
+    touch(root + "/album/y.ape");
+
+    frmMain& w = window();
+    m_prompts.expectMessage();
+    m_prompts.expectMessage();
+    QElapsedTimer clock;
+    clock.start();
+    w.AddPaths({root + "/pipe.cue", root + "/album"});
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(w.lstFile.paths(), QStringList{root + "/album/y.ape"});
+    // Each way in tells what it could not use, and why.
+    ASSERT_EQ(m_prompts.messages().size(), 2);
+    EXPECT_TRUE(m_prompts.messages()[0].text.contains("pipe.cue\nnot a regular file: a named pipe"))
+        << m_prompts.messages()[0].text.toStdString();
+    EXPECT_TRUE(m_prompts.messages()[1].text.contains("x.ape\nnot a regular file: a named pipe"));
+    EXPECT_TRUE(m_prompts.messages()[1].text.contains("x.cue\nnot a regular file: a device"));
 }

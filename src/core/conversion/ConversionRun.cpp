@@ -9,6 +9,7 @@
 #include "platform/OpenFileLimit.h"
 #include "platform/PrivateTempFolder.h"
 #include "platform/RunRecords.h"
+#include "platform/UserFile.h"
 #include "process/DOSOutputs.h"
 #include "process/EncoderImageName.h"
 
@@ -34,24 +35,6 @@ constexpr int kRoomRetries = 5;
 
 QString errorText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
-}
-
-// Why a path cannot be handed to an encoder at all: a FIFO or a device would block it (or read
-// for ever), a folder is no file. Nothing when it is a regular file (links are followed).
-std::optional<QString> inputProblem(const QString& path) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
-        return QString::fromLocal8Bit(std::strerror(errno));
-    }
-    if (S_ISREG(st.st_mode)) {
-        return std::nullopt;
-    }
-    const char* kind = S_ISDIR(st.st_mode)                          ? "a folder"
-                       : S_ISFIFO(st.st_mode)                       ? "a named pipe (FIFO)"
-                       : S_ISSOCK(st.st_mode)                       ? "a socket"
-                       : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device"
-                                                                    : "not a plain file";
-    return QStringLiteral("not a regular file: %1").arg(QLatin1String(kind));
 }
 
 // Makes the output folder and its parents when they are not there (it may have been removed
@@ -332,7 +315,8 @@ bool ConversionRun::startNextFile(Lane& lane) {
     m_results.last().track = entry->track;
 
     lane.track = entry->track;
-    if (const auto problem = inputProblem(entry->track ? entry->track->image : entry->path)) {
+    // A FIFO or a device would block the encoder (or feed it for ever), a folder is no file.
+    if (const auto problem = UserFile::problem(entry->track ? entry->track->image : entry->path)) {
         endAtOnce(lane, *problem);
         return true;
     }

@@ -1,7 +1,10 @@
 #include "cue/ApeTag.h"
 
-#include <QFile>
+#include "platform/UserFile.h"
+
 #include <QFileInfo>
+
+#include <utility>
 
 namespace {
 
@@ -14,12 +17,13 @@ quint32 littleEndian32(const char* bytes) {
     return quint32{b[0]} | quint32{b[1]} << 8 | quint32{b[2]} << 16 | quint32{b[3]} << 24;
 }
 
-bool readAt(QFile& file, qint64 position, qint64 size, QByteArray& bytes) {
-    if (!file.seek(position)) {
+bool readAt(UserFile& file, qint64 position, qint64 size, QByteArray& bytes) {
+    std::optional<QByteArray> read = file.readAt(position, size);
+    if (!read) {
         return false;
     }
-    bytes = file.read(size);
-    return bytes.size() == size;
+    bytes = std::move(*read);
+    return true;
 }
 
 }  // namespace
@@ -32,9 +36,10 @@ std::optional<ApeTag> ApeTag::read(const QString& path, QString* error) {
         }
         return std::nullopt;
     };
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return failed(QStringLiteral("cannot be read (%1)").arg(file.errorString()));
+    // Only a regular file is opened, so its size can be trusted to find the tag's end.
+    UserFile file(path);
+    if (!file.isOpen()) {
+        return failed(QStringLiteral("cannot be read (%1)").arg(file.error()));
     }
     const qint64 fileSize = file.size();
     QByteArray footer;

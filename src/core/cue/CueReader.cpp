@@ -1,12 +1,12 @@
 #include "cue/CueReader.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
 #include "cue/ApeTag.h"
 #include "cue/CueImageFinder.h"
 #include "cue/CueParser.h"
+#include "platform/UserFile.h"
 
 namespace {
 
@@ -34,19 +34,21 @@ std::optional<CueTrackTable> tableFrom(const CueText& text, const CueSheet& shee
 std::optional<CueTrackTable> CueReader::readFile(const QString& cuePath,
                                                  const QString& forcedEncoding, QString* error) {
     const QString name = QFileInfo(cuePath).fileName();
-    QFile file(cuePath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return failed<CueTrackTable>(
-            error, QStringLiteral("cannot read %1 (%2)").arg(name, file.errorString()));
-    }
-    if (file.size() > kMaxSheetBytes) {
+    UserFile file(cuePath);
+    bool tooLarge = false;
+    const std::optional<QByteArray> bytes = file.readAll(kMaxSheetBytes, &tooLarge);
+    if (!bytes) {
         return failed<CueTrackTable>(error,
-                                     QStringLiteral("%1 is too large for a CUE sheet (%2 bytes)")
-                                         .arg(name)
-                                         .arg(file.size()));
+                                     QStringLiteral("cannot read %1 (%2)").arg(name, file.error()));
     }
-    const std::optional<CueText> text =
-        CueTextDecoder::decode(file.readAll(), forcedEncoding, error);
+    if (tooLarge) {
+        const QString size = file.size() > kMaxSheetBytes
+                                 ? QStringLiteral("%1 bytes").arg(file.size())
+                                 : QStringLiteral("more than %1 bytes").arg(kMaxSheetBytes);
+        return failed<CueTrackTable>(
+            error, QStringLiteral("%1 is too large for a CUE sheet (%2)").arg(name, size));
+    }
+    const std::optional<CueText> text = CueTextDecoder::decode(*bytes, forcedEncoding, error);
     if (!text) {
         return std::nullopt;
     }

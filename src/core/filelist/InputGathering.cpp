@@ -3,6 +3,7 @@
 #include "conversion/TrackCut.h"
 #include "cue/CueReader.h"
 #include "filelist/FolderScan.h"
+#include "platform/UserFile.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -22,6 +23,16 @@ bool hasSuffix(const QString& path, const char* suffix) {
 QString canonical(const QString& path) {
     const QString resolved = QFileInfo(path).canonicalFilePath();
     return resolved.isEmpty() ? path : resolved;
+}
+
+// A FIFO, a device, a folder or a socket is never read (a FIFO would block, /dev/zero never
+// ends): it gives a problem. False then.
+bool isReadable(Gathered& gathered, const QString& path) {
+    if (const auto problem = UserFile::notRegular(path)) {
+        gathered.problems.append({path, *problem});
+        return false;
+    }
+    return true;
 }
 
 void addTracks(Gathered& gathered, const CueTrackTable& table) {
@@ -136,6 +147,9 @@ void skipSecondSheets(QList<FoundSheet>& sheets, QStringList& warnings) {
 
 Gathered gatherFile(const QString& path, const GatherOptions& options) {
     Gathered gathered;
+    if (!isReadable(gathered, path)) {
+        return gathered;
+    }
     if (!hasSuffix(path, ".cue")) {
         addImage(gathered, path, options);
     } else if (const auto table = readSheet(gathered, path, options)) {
@@ -149,11 +163,17 @@ Gathered gatherFolder(const QString& folder, const GatherOptions& options) {
     if (options.splitImages) {
         extensions << QStringLiteral("cue");
     }
+    QStringList listed;
+    SearchFolder(folder, listed, options.yield, extensions);
+    Gathered gathered;
     QStringList found;
-    SearchFolder(folder, found, options.yield, extensions);
+    for (const QString& path : listed) {
+        if (isReadable(gathered, path)) {
+            found << path;
+        }
+    }
 
     // First the sheets, to know which images they cover; then everything in the order found.
-    Gathered gathered;
     QList<FoundSheet> sheets;
     for (const QString& path : found) {
         if (!hasSuffix(path, ".cue")) {

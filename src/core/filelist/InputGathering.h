@@ -11,7 +11,8 @@
 
 // Turns what the user names -- files, folders, CUE sheets -- into what the queue holds. An album
 // image that has a CUE sheet (a .cue file beside it, or one in its own APE tag) becomes one item
-// per track, unless images are to stay whole.
+// per track, unless images are to stay whole. A path that is there but is no regular file (a FIFO,
+// a device, a folder, a socket), given or found, is never read: it is a problem.
 struct GatherOptions {
     bool splitImages = true;
     QString cueEncoding;  // a sheet's text encoding; empty: found out from the text

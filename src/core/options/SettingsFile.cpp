@@ -1,49 +1,81 @@
 #include "options/SettingsFile.h"
 
+#include "platform/UserFile.h"
+
 #include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
-std::optional<QByteArray> readSettingsFile(const QString& path, qint64 limit) {
-    // Non-blocking, so that opening a FIFO returns at once instead of waiting for a writer.
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        return std::nullopt;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    QByteArray bytes;
-    char buffer[8192];
-    while (bytes.size() < limit) {
-        const auto want = static_cast<size_t>(qMin<qint64>(sizeof buffer, limit - bytes.size()));
-        const ssize_t n = ::read(fd, buffer, want);
+namespace {
+
+bool writeFully(int fd, const QByteArray& content) {
+    qsizetype done = 0;
+    while (done < content.size()) {
+        const ssize_t n =
+            ::write(fd, content.constData() + done, static_cast<size_t>(content.size() - done));
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        if (n <= 0) {
-            break;
+        if (n < 0) {
+            return false;
         }
-        bytes.append(buffer, n);
+        done += n;
     }
-    ::close(fd);
-    return bytes;
+    return true;
+}
+
+// A new file beside `path` that nobody else can have opened: created exclusively, not through
+// a link. Its descriptor, or -1 with errno set.
+int createTemporary(const QString& path, QByteArray& temporary) {
+    const QFileInfo info(path);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = QFile::encodeName(info.path() + QStringLiteral("/.%1.%2")
+                                                        .arg(info.fileName())
+                                                        .arg(QRandomGenerator::global()->generate(),
+                                                             8, 16, QLatin1Char('0')));
+        const int fd = ::open(temporary.constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+std::optional<QByteArray> readSettingsFile(const QString& path, qint64 limit) {
+    return UserFile(path).readAll(limit);
 }
 
 bool writeSettingsFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                         file.write(content) == content.size() && file.flush();
-    if (!written) {
-        std::fprintf(stderr, "vordana: cannot save %s: %s\n", QFile::encodeName(path).constData(),
-                     file.errorString().toLocal8Bit().constData());
+    // Written beside the name and renamed over it: the name is never opened, so a link there is
+    // replaced rather than followed, a FIFO cannot block the save, and a reader never sees half
+    // a file.
+    QByteArray temporary;
+    const int fd = createTemporary(path, temporary);
+    bool saved = fd >= 0 && writeFully(fd, content) && ::fsync(fd) == 0;
+    int error = errno;
+    if (fd >= 0 && ::close(fd) != 0 && saved) {
+        saved = false;
+        error = errno;
     }
-    return written;
+    if (saved && ::rename(temporary.constData(), QFile::encodeName(path).constData()) != 0) {
+        saved = false;
+        error = errno;
+    }
+    if (!saved) {
+        if (fd >= 0) {
+            ::unlink(temporary.constData());
+        }
+        std::fprintf(stderr, "vordana: cannot save %s: %s\n", QFile::encodeName(path).constData(),
+                     std::strerror(error));
+    }
+    return saved;
 }

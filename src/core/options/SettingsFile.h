@@ -10,6 +10,8 @@
 // as missing, and so does a file that cannot be opened. At most `limit` bytes are read.
 std::optional<QByteArray> readSettingsFile(const QString& path, qint64 limit = 64 * 1024);
 
-// Replaces the settings file at `path` with `content`. A file that cannot be written is said on
-// standard error (the settings would otherwise be lost without a word); false then.
+// Replaces the settings file at `path` with `content`: a new file beside it, renamed over the
+// name, so whatever is there (a link, a FIFO) is replaced, never followed or opened. A file that
+// cannot be written is said on standard error (the settings would otherwise be lost without a
+// word) and leaves nothing behind; false then.
 bool writeSettingsFile(const QString& path, const QByteArray& content);
