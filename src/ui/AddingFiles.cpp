@@ -5,6 +5,7 @@
 #include "filelist/InputGathering.h"
 #include "frmMain.h"
 #include "platform/Prompts.h"
+#include "text/PrintableText.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -102,14 +103,27 @@ void frmMain::AddPath(const QString& path) {
 
 void frmMain::AddGathered(const Gathered& gathered) {
     lstFile.append(gathered.items);
-    if (gathered.problems.isEmpty()) {
+    if (gathered.problems.isEmpty() && gathered.warnings.isEmpty()) {
         return;
     }
-    QString text = QStringLiteral("以下文件无法使用：");
-    for (const auto& [path, reason] : gathered.problems) {
-        text += QStringLiteral("\n\n") + path + QLatin1Char('\n') + reason;
+    QStringList parts;
+    if (!gathered.problems.isEmpty()) {
+        QString text = QStringLiteral("以下文件无法使用：");
+        for (const auto& [path, reason] : gathered.problems) {
+            text +=
+                QStringLiteral("\n\n") + printable(path) + QLatin1Char('\n') + printable(reason);
+        }
+        parts << text;
     }
-    Prompts::current().message(text, QStringLiteral("添加"), Prompts::Icon::Exclamation);
+    if (!gathered.warnings.isEmpty()) {
+        QString text = QStringLiteral("注意：");
+        for (const QString& warning : gathered.warnings) {
+            text += QStringLiteral("\n") + printable(warning);
+        }
+        parts << text;
+    }
+    Prompts::current().message(parts.join(QStringLiteral("\n\n")), QStringLiteral("添加"),
+                               Prompts::Icon::Exclamation);
 }
 
 void frmMain::AddPaths(const QStringList& paths) {

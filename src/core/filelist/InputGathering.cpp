@@ -60,6 +60,11 @@ std::optional<CueTrackTable> readSheet(Gathered& gathered, const QString& cuePat
     auto table = CueReader::readFile(cuePath, options.cueEncoding, &error);
     if (!table) {
         gathered.problems.append({cuePath, error});
+        return table;
+    }
+    // Lines skipped, bytes replaced, numbering that skips: the sheet is used, and the user told.
+    for (const QString& warning : table->warnings) {
+        gathered.warnings << cuePath + QStringLiteral(": ") + warning;
     }
     return table;
 }

@@ -114,3 +114,16 @@ TEST(InputGatheringTest, FifosAndDevicesAreProblemsAndNeverRead) {
         EXPECT_EQ(gathered.problems, c.problems) << c.path.toStdString();
     }
 }
+
+TEST(InputGatheringTest, ASheetsOwnWarningsReachTheUserNamedAfterTheSheet) {
+    const QTemporaryDir dir;
+    writeFile(dir.filePath("img.ape"), QByteArray());
+    writeFile(dir.filePath("img.cue"),
+              "FILE \"img.ape\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
+              "TRACK 03 AUDIO\nINDEX 01 01:00:00\n");
+    const Gathered gathered = gatherFile(dir.filePath("img.cue"), GatherOptions{});
+    EXPECT_EQ(gathered.items.size(), 2);
+    EXPECT_EQ(gathered.warnings,
+              QStringList{dir.filePath("img.cue") +
+                          ": line 4: TRACK 03 follows TRACK 01; the sheet's numbers are kept"});
+}
