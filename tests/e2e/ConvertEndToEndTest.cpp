@@ -1,5 +1,4 @@
 // The whole chain on real files: vordana --convert -> data/coder -> ffmpeg, checked with ffprobe.
-#include "platform/PrivateTempFolder.h"
 #include "support/TestPaths.h"
 
 #include <gtest/gtest.h>
@@ -467,8 +466,14 @@ TEST(ConvertEndToEndTest, ManyLanesWithFewDescriptorsConvertEveryFile) {
 TEST(ConvertEndToEndTest, WhatAKilledRunLeftIsRemovedByTheNextRun) {
     // SIGKILL to the program's process group and to its encoder's (a group of its own): what a
     // power cut does to them.
+    // A private folder of the test's own: another test's run would sweep the debris too.
     QTemporaryDir out;
+    QTemporaryDir runtime;
+    const QString runtimeSetting = "XDG_RUNTIME_DIR=" + runtime.path();
     QProcess run;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_RUNTIME_DIR", runtime.path());
+    run.setProcessEnvironment(environment);
     run.setChildProcessModifier([] { ::setpgid(0, 0); });
     run.setStandardInputFile(QProcess::nullDevice());
     run.start(vordana(), {"--convert", "-j", "1", "-o", out.path(),
@@ -486,12 +491,13 @@ TEST(ConvertEndToEndTest, WhatAKilledRunLeftIsRemovedByTheNextRun) {
     ASSERT_TRUE(run.waitForFinished(10000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return processesMentioning(out.path()).isEmpty(); }, 5000));
     const QStringList records{QStringLiteral("record-%1-*").arg(program)};
-    const QDir privateFolder(PrivateTempFolder::path());
+    const QDir privateFolder(runtime.path() + "/vordana");
     ASSERT_EQ(left().size(), 2) << left().join(", ").toStdString();
     ASSERT_EQ(privateFolder.entryList(records, QDir::Files).size(), 1);
 
     QTemporaryDir next;
-    const ProcessResult after = convert({"-q", "-o", next.path(), TestPaths::fixture("tone.wav")});
+    const ProcessResult after =
+        convert({"-q", "-o", next.path(), TestPaths::fixture("tone.wav")}, {runtimeSetting});
     EXPECT_EQ(after.exitCode, 0) << after.err.toStdString();
     EXPECT_TRUE(left().isEmpty()) << left().join(", ").toStdString();
     EXPECT_TRUE(privateFolder.entryList(records, QDir::Files).isEmpty());
