@@ -4,6 +4,7 @@
 #include "ConvertReport.h"
 #include "StopSignals.h"
 #include "conversion/ConversionRun.h"
+#include "conversion/OutputFormat.h"
 #include "filelist/InputGathering.h"
 #include "filelist/NativeNames.h"
 #include "platform/ConsolePrompts.h"
@@ -34,18 +35,6 @@ std::chrono::milliseconds stallTimeout() {
     return ok && ms > 0 ? std::chrono::milliseconds(ms) : std::chrono::minutes(1);
 }
 
-// Video formats search folders for video files; the audio format for Monkey's Audio files.
-QStringList searchedExtensions(int format) {
-    if (format == EncoderSettings::kMp3Format) {
-        return {QStringLiteral("ape")};
-    }
-    return {QStringLiteral("avi"),  QStringLiteral("mp4"),  QStringLiteral("m4v"),
-            QStringLiteral("mkv"),  QStringLiteral("mov"),  QStringLiteral("flv"),
-            QStringLiteral("wmv"),  QStringLiteral("mpg"),  QStringLiteral("mpeg"),
-            QStringLiteral("rm"),   QStringLiteral("rmvb"), QStringLiteral("3gp"),
-            QStringLiteral("webm"), QStringLiteral("ts")};
-}
-
 }  // namespace
 
 int defaultJobs() {
@@ -65,6 +54,7 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
     std::signal(SIGPIPE, SIG_IGN);
 
     Session session;
+    const OutputFormat& format = *outputFormat(options.format);
     EncoderSettings& settings = session.settings();
     settings.applyPreset(options.format);
     settings.bitRate = options.bitRate.value_or(settings.bitRate);
@@ -73,15 +63,21 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
     settings.frameSize = options.frameSize.value_or(settings.frameSize);
     settings.videoBitRate = options.videoBitRate.value_or(settings.videoBitRate);
     settings.frameRate = options.frameRate.value_or(settings.frameRate);
+    settings.level = options.level.value_or(settings.level);
+    settings.quality = options.quality.value_or(settings.quality);
+    settings.vbr = options.vbr.value_or(settings.vbr);
+    settings.keepNames = options.keepNames;
     if (!options.outputFolder.isEmpty()) {
         settings.outputFolder = QFileInfo(options.outputFolder).absoluteFilePath();
     }
 
     FileQueue& queue = session.queue();
     GatherOptions gather;
-    gather.splitImages = options.splitImages && options.format == EncoderSettings::kMp3Format;
+    // Album images split into tracks for every audio format; video formats take files whole.
+    gather.splitImages = options.splitImages && !format.video;
     gather.cueEncoding = options.cueEncoding;
-    gather.extensions = searchedExtensions(options.format);
+    gather.extensions = format.searchedExtensions();
+    gather.mirrorFolders = options.tree;
     QList<FileResult> unreadable;  // inputs that give nothing to convert
     for (const QString& path : options.paths) {
         const QFileInfo info(path);
@@ -103,11 +99,12 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
     const QStringList inputs = queue.paths();
     QList<FileQueue::Item> queued;
     for (qsizetype i = 0; i < inputs.size(); ++i) {
-        queued << FileQueue::Item{inputs.at(i), queue.trackAt(i)};
+        queued << FileQueue::Item{inputs.at(i), queue.trackAt(i), QString()};
     }
 
     ConversionRun& run = session.run();
     run.setStallTimeout(stallTimeout());
+    run.setSkipExisting(options.skipExisting);
 
     const ConvertProgress::Mode mode = options.quiet ? ConvertProgress::Mode::Quiet
                                        : ::isatty(::fileno(err)) != 0
@@ -161,14 +158,15 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
     if (inputs.isEmpty() && unreadable.isEmpty() && !options.json) {
         print(err, QStringLiteral("vordana: no file to convert was found\n"));
     }
-    print(out, options.json ? QString::fromUtf8(jsonReport(results)) : textReport(results));
+    print(out,
+          options.json ? QString::fromUtf8(jsonReport(results, format.name)) : textReport(results));
     Prompts::install(nullptr);
 
     if (const int signal = stops.take(); signal != 0) {
         return 128 + signal;
     }
     for (const FileResult& result : results) {
-        if (!result.converted()) {
+        if (!result.done()) {
             return kSomeFailed;
         }
     }
@@ -192,6 +190,9 @@ int convertFrontEnd(int argc, char** argv) {
             return kBadUsage;
         case ParsedCommandLine::Outcome::Convert:
             break;
+    }
+    for (const QString& warning : parsed.warnings) {
+        print(stderr, QStringLiteral("vordana: warning: %1\n").arg(warning));
     }
     return runConvert(parsed.options, stdout, stderr);
 }

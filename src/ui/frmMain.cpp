@@ -3,11 +3,13 @@
 #include "Artwork.h"
 #include "CCommonDialogs.h"
 #include "FileListModel.h"
+#include "FormatLabels.h"
 #include "HelpAbout.h"
 #include "MainWindowLayout.h"
 #include "ProgressText.h"
 #include "WindowChrome.h"
 #include "conversion/FormatPresets.h"
+#include "conversion/OutputFormat.h"
 #include "conversion/TrackCut.h"
 #include "filelist/FileList.h"
 #include "frmMenu.h"
@@ -309,7 +311,7 @@ void frmMain::bindSettings() {
     connect(cmbF, &QComboBox::currentTextChanged, this,
             [&settings](const QString& text) { settings.frameRate = text; });
     connect(cmbS, &QComboBox::currentTextChanged, this,
-            [&settings](const QString& text) { settings.frameSize = text; });
+            [&settings](const QString& text) { settings.frameSize = videoSizeFromText(text); });
     connect(txtPath, &QLineEdit::textChanged, this,
             [&settings](const QString& text) { settings.outputFolder = text; });
     connect(cmbOF, &QComboBox::currentIndexChanged, this, [this, &settings](int index) {
@@ -324,24 +326,34 @@ void frmMain::bindSettings() {
 }
 
 void frmMain::cmbOF_Click() {
-    const auto preset = presetFor(cmbOF->currentIndex());
-    if (!preset) {
+    const OutputFormat* format = outputFormat(cmbOF->currentIndex());
+    if (!format) {
         return;
     }
+    const FormatPreset& preset = format->preset;
     // A preset text also selects the list entry of that text (or none), so what setup.ini
     // stores is what the box shows.
-    const auto write = [](QComboBox* box, const QString& text) {
-        box->setCurrentIndex(box->findText(text, Qt::MatchExactly));
-        box->setEditText(text);
+    const auto write = [](QComboBox* box, const std::optional<QString>& text) {
+        if (text) {
+            box->setCurrentIndex(box->findText(*text, Qt::MatchExactly));
+            box->setEditText(*text);
+        }
     };
-    if (preset->videoBitRate) {
-        write(cmbVB, *preset->videoBitRate);
-        write(cmbF, *preset->frameRate);
-        write(cmbS, *preset->frameSize);
+    write(cmbVB, preset.videoBitRate);
+    write(cmbF, preset.frameRate);
+    if (preset.frameSize) {
+        write(cmbS, textOfVideoSize(*preset.frameSize));
     }
-    write(cmbR, preset->sampleRate);
-    write(cmbBR, preset->bitRate);
-    cmbChannel->setCurrentIndex(preset->channelIndex);
+    write(cmbR, preset.sampleRate);
+    write(cmbBR, preset.bitRate);
+    if (preset.channelIndex < cmbChannel->count()) {
+        cmbChannel->setCurrentIndex(preset.channelIndex);
+    }
+    // Settings without a box of their own.
+    EncoderSettings& settings = run().settings();
+    settings.level = preset.level.value_or(settings.level);
+    settings.quality = preset.quality.value_or(settings.quality);
+    settings.vbr = preset.vbr.value_or(settings.vbr);
 }
 
 int frmMain::selectedIndex(const QComboBox* box) const {

@@ -57,12 +57,35 @@ TEST(ConvertArgumentsTest, VideoFormatsAndTheirValues) {
                "--fps", "25", "v.avi"});
     ASSERT_EQ(parsed.outcome, ParsedCommandLine::Outcome::Convert) << parsed.error.toStdString();
     EXPECT_EQ(parsed.options.format, 6);
-    EXPECT_EQ(parsed.options.frameSize, QString::fromUtf8("原始大小"));
+    EXPECT_EQ(parsed.options.frameSize, VideoSize::source());
     EXPECT_EQ(parsed.options.videoBitRate, QString("256"));
     EXPECT_EQ(parsed.options.frameRate, QString("25"));
     EXPECT_EQ(formatFromName("3"), 3);
     EXPECT_EQ(formatFromName("RMVB"), 0);
-    EXPECT_EQ(formatFromName("9"), std::nullopt);
+    EXPECT_EQ(formatFromName("13"), std::nullopt);
+}
+
+TEST(ConvertArgumentsTest, AudioFormatsTheirOwnValuesAndNamingOptions) {
+    const ParsedCommandLine flac =
+        parse({"--convert", "--format", "FLAC", "--level", "8", "--rate", "source", "--channels",
+               "source", "--bitrate", "128", "--keep-names", "--tree", "--skip-existing", "a"});
+    ASSERT_EQ(flac.outcome, ParsedCommandLine::Outcome::Convert) << flac.error.toStdString();
+    EXPECT_EQ(flac.options.format, 9);
+    EXPECT_EQ(flac.options.level, QString("8"));
+    EXPECT_EQ(flac.options.sampleRate, QString("source"));
+    EXPECT_EQ(flac.options.channelIndex, 2);
+    EXPECT_TRUE(flac.options.keepNames && flac.options.tree && flac.options.skipExisting);
+    // A bit rate means nothing to a lossless format: said, and left out.
+    EXPECT_EQ(flac.warnings,
+              QStringList{"--bitrate does not apply to the flac format; it is left out"});
+
+    const ParsedCommandLine mp3 = parse({"--convert", "--vbr", "2", "a"});
+    EXPECT_EQ(mp3.options.vbr, QString("2"));
+    EXPECT_TRUE(mp3.warnings.isEmpty());
+    EXPECT_EQ(parse({"--convert", "--format", "ogg", "--quality", "7.5", "a"}).options.quality,
+              QString("7.5"));
+    EXPECT_EQ(formatFromName("opus"), 10);
+    EXPECT_EQ(formatFromName("12"), 12);
 }
 
 TEST(ConvertArgumentsTest, BadUsageIsOneLineNamingTheProblem) {
@@ -78,7 +101,12 @@ TEST(ConvertArgumentsTest, BadUsageIsOneLineNamingTheProblem) {
         {{"--convert", "--bitrate", "128k -y /x.mp3 -ab 128", "a.ape"}, "--bitrate"},
         {{"--convert", "--bitrate", "", "a.ape"}, "--bitrate"},
         {{"--convert", "--fps", "-5", "a.ape"}, "--fps"},
-        {{"--convert", "--format", "9", "a.ape"}, "--format"},
+        {{"--convert", "--format", "13", "a.ape"}, "--format"},
+        {{"--convert", "--format", "flac", "--level", "9", "a.ape"}, "--level"},
+        {{"--convert", "--vbr", "2", "--format", "ogg", "a.ape"}, "does not apply to the ogg"},
+        {{"--convert", "--vbr", "2.5", "a.ape"}, "--vbr"},
+        {{"--convert", "--skip-existing", "a.ape"}, "--keep-names"},
+        {{"--convert", "--format", "avi", "--rate", "source", "a.avi"}, "--rate"},
         {{"--convert", "--size", "640", "a.ape"}, "--size"},
         {{"--convert", "--verbose", "a.ape"}, "verbose"},
         {{"--convert", "a.ape", "--rate"}, "rate"},

@@ -44,20 +44,22 @@ TEST(ConvertReportTest, ATrackIsItsImageNumberAndTitleAWholeFileKeepsItsShape) {
         {cut->label(), "/out/09 - Nine.mp3", FileStatus::Failed, "no space", 2.0, cut},
     };
     const QJsonArray files =
-        QJsonDocument::fromJson(jsonReport(results)).object().value("files").toArray();
+        QJsonDocument::fromJson(jsonReport(results, "mp3")).object().value("files").toArray();
     ASSERT_EQ(files.size(), 2);
     EXPECT_EQ(files[0].toObject(), (QJsonObject{{"input", "/music/a.ape"},
                                                 {"output", "/out/a_1.mp3"},
                                                 {"status", "converted"},
                                                 {"reason", ""},
-                                                {"seconds", 1.5}}));
+                                                {"seconds", 1.5},
+                                                {"format", "mp3"}}));
     EXPECT_EQ(files[1].toObject(), (QJsonObject{{"input", "/music/Album.ape"},
                                                 {"track", 9},
                                                 {"title", "Nine"},
                                                 {"output", ""},
                                                 {"status", "failed"},
                                                 {"reason", "no space"},
-                                                {"seconds", 2.0}}));
+                                                {"seconds", 2.0},
+                                                {"format", "mp3"}}));
     // The text report names a track by its label.
     EXPECT_TRUE(textReport(results).contains("failed: /music/Album.ape #09 Nine\n  no space"));
 }

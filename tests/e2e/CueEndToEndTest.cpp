@@ -185,8 +185,9 @@ TEST(CueEndToEndTest, OneAlbumFromTwoSheetsItsTracksInTheReportAndTheProgressCou
     const QStringList titles = {"Opening", QString::fromUtf8("月光 Moonlight"), "Closing"};
     for (int i = 0; i < 3; ++i) {
         const QJsonObject file = files[i].toObject();
-        EXPECT_EQ(file.keys(), (QStringList{"input", "output", "reason", "seconds", "status",
-                                            "title", "track"}));
+        EXPECT_EQ(file.keys(), (QStringList{"format", "input", "output", "reason", "seconds",
+                                            "status", "title", "track"}));
+        EXPECT_EQ(file.value("format").toString(), "mp3");
         EXPECT_EQ(file.value("input").toString(), album.path() + "/Live Set.ape");
         EXPECT_EQ(file.value("track").toInt(), i + 1);
         EXPECT_EQ(file.value("title").toString(), titles[i]);

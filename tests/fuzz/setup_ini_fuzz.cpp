@@ -5,7 +5,9 @@
 
 #include "FuzzCheck.h"
 
+#include "conversion/EncoderSettings.h"
 #include "conversion/FormatPresets.h"
+#include "conversion/OutputFormat.h"
 #include "options/SetupIni.h"
 
 #include <QRegularExpression>
@@ -81,8 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const RestoredSetup restored = restoreSetup(lines);
     checkRestoredIndex(restored.bitRateIndex, lines.values, 0, bitRateItems().size());
     checkRestoredIndex(restored.sampleRateIndex, lines.values, 1, sampleRateItems().size());
-    checkRestoredIndex(restored.channelIndex, lines.values, 2, channelItems().size());
-    checkRestoredIndex(restored.formatIndex, lines.values, 4, formatItems().size());
+    checkRestoredIndex(restored.channelIndex, lines.values, 2,
+                       EncoderSettings::kSourceChannels + 1);
+    checkRestoredIndex(restored.formatIndex, lines.values, 4, outputFormats().size());
     if (lines.values.size() > 3) {
         FUZZ_CHECK(restored.outputFolder == lines.values.at(3), visible(lines.values));
     } else {
@@ -114,9 +117,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                describe(again.bitRateIndex));
     FUZZ_CHECK(again.sampleRateIndex == inBox(sampleRate, sampleRateItems().size()),
                describe(again.sampleRateIndex));
-    FUZZ_CHECK(again.channelIndex == inBox(channels, channelItems().size()),
+    FUZZ_CHECK(again.channelIndex == inBox(channels, EncoderSettings::kSourceChannels + 1),
                describe(again.channelIndex));
-    FUZZ_CHECK(again.formatIndex == inBox(format, formatItems().size()),
+    FUZZ_CHECK(again.formatIndex == inBox(format, outputFormats().size()),
                describe(again.formatIndex));
     return 0;
 }

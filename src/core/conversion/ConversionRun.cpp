@@ -58,6 +58,18 @@ std::optional<QString> outputFolderProblem(const QString& folder) {
     return std::nullopt;
 }
 
+// The name a file's output gets when no name is taken: what --skip-existing looks for.
+QString plannedOutput(const EncoderSettings& settings, const FileQueue::Entry& entry,
+                      const PlatformDescription& platform, const QTime& clock) {
+    if (entry.track) {
+        return BuildTrackCommand(settings, *entry.track, platform).outputPath;
+    }
+    const OutputFormat* format = outputFormat(settings.formatIndex);
+    return format ? OutputNameFor(settings, *format, settings.outputFolder, entry.path, clock,
+                                  platform, {})
+                  : QString();
+}
+
 bool isProgressLine(const QString& line) {
     static const QRegularExpression mencoderStatus(QStringLiteral("\\(\\s*\\d+%\\)"));
     return line.startsWith(QLatin1String("time=")) || line.contains(QLatin1String("Duration: ")) ||
@@ -118,6 +130,7 @@ struct ConversionRun::Lane {
     QString input;
     std::shared_ptr<const TrackCut> track;  // the track of an image it cuts, if any
     PlatformDescription platform;           // the run's, with the lane's own temporary folder
+    EncoderSettings settings;               // the run's, with the file's own output folder
     EncoderCommand command;
     bool secondStage = false;
     OutputReservation reservation;
@@ -326,7 +339,12 @@ bool ConversionRun::startNextFile(Lane& lane) {
         m_settings.outputFolder += separator;
         emit outputFolderChanged(m_settings.outputFolder);
     }
-    if (const auto problem = outputFolderProblem(m_settings.outputFolder)) {
+    // The file's own settings: the run's, in its place of a mirrored tree.
+    lane.settings = m_settings;
+    if (!entry->subfolder.isEmpty()) {
+        lane.settings.outputFolder += entry->subfolder + separator;
+    }
+    if (const auto problem = outputFolderProblem(lane.settings.outputFolder)) {
         endAtOnce(lane, *problem);
         return true;
     }
@@ -342,6 +360,16 @@ bool ConversionRun::startNextFile(Lane& lane) {
         // A file left by an earlier run must never become this file's second stage.
         OutputReservation::removeRegularFile(CommandPieces::intermediatePath(lane.platform));
     }
+    if (m_skipExisting && lane.settings.keepNames) {
+        const QString planned = plannedOutput(lane.settings, *entry, lane.platform, m_clock());
+        if (QFileInfo::exists(planned)) {
+            FileResult& result = m_results[resultIndexOf(lane.entryId)];
+            result.output = planned;
+            result.status = FileStatus::Skipped;
+            endAtOnce(lane, QStringLiteral("its output is there already"));
+            return true;
+        }
+    }
     OutputReservation& reservation = lane.reservation;
     // Only a name that is there counts as taken; a folder where nothing can be made ends the
     // search at once (the file then fails with the reason).
@@ -350,8 +378,8 @@ bool ConversionRun::startNextFile(Lane& lane) {
     };
     lane.command =
         entry->track
-            ? BuildTrackCommand(m_settings, *entry->track, lane.platform, reserve)
-            : BuildEncoderCommand(m_settings, entry->path, m_clock(), lane.platform, reserve);
+            ? BuildTrackCommand(lane.settings, *entry->track, lane.platform, reserve)
+            : BuildEncoderCommand(lane.settings, entry->path, m_clock(), lane.platform, reserve);
     if (lane.command.problem.isEmpty() && !lane.command.outputPath.isEmpty() &&
         lane.command.writesFinalFile && !lane.reservation.isHeld()) {
         lane.command.problem = lane.reservation.error();
@@ -501,7 +529,7 @@ void ConversionRun::onEncoderEnded(Lane& lane, DOSOutputs& runner) {
 void ConversionRun::startSecondStage(Lane& lane) {
     OutputReservation& reservation = lane.reservation;
     lane.command = BuildSecondStageCommand(
-        m_settings, lane.input, m_clock(), lane.platform, [&reservation](const QString& name) {
+        lane.settings, lane.input, m_clock(), lane.platform, [&reservation](const QString& name) {
             return reservation.reserve(name) == OutputReservation::Outcome::Taken;
         });
     lane.secondStage = true;

@@ -20,8 +20,8 @@ class DOSOutputs;
 class FileQueue;
 struct TrackCut;
 
-// How one file of a run ended.
-enum class FileStatus { Converted, Failed, Cancelled };
+// How one file of a run ended. Skipped: its output was there already (see setSkipExisting).
+enum class FileStatus { Converted, Failed, Cancelled, Skipped };
 
 struct FileResult {
     QString input;
@@ -32,6 +32,8 @@ struct FileResult {
     std::shared_ptr<const TrackCut> track = nullptr;  // the track of an image it cut, if any
 
     bool converted() const { return status == FileStatus::Converted; }
+    // Converted, or nothing to do: what a batch counts as done.
+    bool done() const { return status == FileStatus::Converted || status == FileStatus::Skipped; }
 };
 
 // Converts the queue: builds each file's command, runs the encoder on the runner that goes with
@@ -64,6 +66,8 @@ public:
     int laneCount() const { return static_cast<int>(m_lanes.size()); }
     // An encoder that shows no progress for this long is ended ("encoder stalled").
     void setStallTimeout(std::chrono::milliseconds timeout) { m_stallTimeout = timeout; }
+    // With names kept (settings().keepNames), a file whose output is there already is skipped.
+    void setSkipExisting(bool skip) { m_skipExisting = skip; }
     // How long a stopped encoder may take to end before it is killed.
     void setStopGrace(std::chrono::milliseconds grace) { m_stopGrace = grace; }
     // How long a start that found no descriptors waits when no other encoder's end will free
@@ -154,4 +158,5 @@ private:
     bool m_cancelling = false;
     bool m_encoderStarted = true;
     bool m_filling = false;
+    bool m_skipExisting = false;
 };

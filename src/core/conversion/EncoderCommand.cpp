@@ -6,134 +6,142 @@
 #include "process/CommandLineText.h"
 #include "text/LeadingNumber.h"
 
-#include <vector>
-
 namespace {
 
-// The first setting the format's first stage puts in its command line that is not a plain
-// number, as a reason.
-QString settingProblem(const EncoderSettings& settings) {
-    struct Check {
-        const QString* text;
-        const char* what;
-    };
-    std::vector<Check> checks;
-    switch (settings.formatIndex) {
-        case EncoderSettings::kMp3Format:
-            checks = {{&settings.sampleRate, "sample rate"}, {&settings.bitRate, "bit rate"}};
-            break;
-        case 2:
-        case 3:
-            checks = {{&settings.bitRate, "bit rate"},
-                      {&settings.videoBitRate, "video bit rate"},
-                      {&settings.frameRate, "frame rate"}};
-            break;
-        case 4:
-            checks = {{&settings.bitRate, "bit rate"}, {&settings.videoBitRate, "video bit rate"}};
-            break;
-        default:
-            break;  // the intermediate's command takes no setting
+constexpr Setting kNumbers[] = {Setting::SampleRate, Setting::BitRate, Setting::VideoBitRate,
+                                Setting::FrameRate,  Setting::Level,   Setting::Quality,
+                                Setting::Vbr};
+
+std::optional<Setting> numberNamed(const QString& placeholder) {
+    for (const Setting setting : kNumbers) {
+        if (placeholder == placeholderOf(setting)) {
+            return setting;
+        }
     }
-    for (const Check& check : checks) {
-        if (!isPlainNumber(*check.text)) {
-            return QStringLiteral("the %1 \"%2\" is not a number")
-                .arg(QLatin1String(check.what), *check.text);
+    return std::nullopt;
+}
+
+// The input's file name without its extension (the last dot's part): --keep-names.
+QString wholeBaseName(const QString& inputPath, QChar separator) {
+    const QString name = GetFileName(inputPath, separator);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? name.left(dot) : name;
+}
+
+EncoderCommand refused(const QString& problem) {
+    EncoderCommand command;
+    command.problem = problem;
+    command.writesFinalFile = false;
+    return command;
+}
+
+void useStage(EncoderCommand& command, const FormatStage& stage,
+              const PlatformDescription& platform) {
+    command.runner = stage.runner;
+    command.imageName = platform.imageName(stage.program);
+    command.program = CommandPieces::encoderPath(platform, stage.program);
+}
+
+}  // namespace
+
+namespace CommandValues {
+
+CommandTemplate::Values of(const EncoderSettings& settings, const OutputFormat& format) {
+    CommandTemplate::Values values;
+    if (settings.sampleRate != EncoderSettings::kSourceRate) {
+        values.insert(QStringLiteral("rate"), settings.sampleRate);
+    }
+    if (!settings.vbr.isEmpty() && format.uses(Setting::Vbr)) {
+        values.insert(QStringLiteral("vbr"), settings.vbr);
+    } else {
+        values.insert(QStringLiteral("bitrate"), settings.bitRate);
+    }
+    if (settings.channelIndex != EncoderSettings::kSourceChannels) {
+        values.insert(QStringLiteral("channels"), QString::number(settings.channelIndex + 1));
+    }
+    values.insert(QStringLiteral("vbitrate"), settings.videoBitRate);
+    values.insert(QStringLiteral("fps"), settings.frameRate);
+    values.insert(QStringLiteral("level"), settings.level);
+    values.insert(QStringLiteral("quality"), settings.quality);
+    values.insert(QStringLiteral("cut"), QString());
+    values.insert(QStringLiteral("tags"), QString());
+    return values;
+}
+
+QString problemIn(const QString& pattern, const CommandTemplate::Values& values,
+                  const EncoderSettings& settings) {
+    for (const QString& name : CommandTemplate::usedNames(pattern, values)) {
+        if (name == placeholderOf(Setting::FrameSize)) {
+            if (settings.frameSize.kind == VideoSize::Kind::Invalid) {
+                return QStringLiteral("the video size \"%1\" is not WIDTHxHEIGHT")
+                    .arg(settings.frameSize.typed);
+            }
+            continue;
+        }
+        const std::optional<Setting> number = numberNamed(name);
+        const QString text = values.value(name).value_or(QString());
+        if (number && !isPlainNumber(text)) {
+            return QStringLiteral("the %1 \"%2\" is not a number").arg(wordsFor(*number), text);
         }
     }
     return QString();
 }
 
-}  // namespace
+}  // namespace CommandValues
 
 QString TimeStamp(const QTime& time) {
     return QString::number(time.hour()) + QString::number(time.minute()) +
            QString::number(time.second());
 }
 
+QString OutputNameFor(const EncoderSettings& settings, const OutputFormat& format,
+                      const QString& folder, const QString& inputPath, const QTime& clock,
+                      const PlatformDescription& platform,
+                      const std::function<bool(const QString&)>& nameTaken) {
+    if (settings.keepNames) {
+        return CommandPieces::freeOutputName(folder, wholeBaseName(inputPath, platform.separator),
+                                             QString(), format.extension, nameTaken);
+    }
+    return CommandPieces::freeOutputName(folder, GetBaseName(inputPath, platform.separator),
+                                         format.stampSeparator() + TimeStamp(clock),
+                                         format.extension, nameTaken);
+}
+
 EncoderCommand BuildEncoderCommand(const EncoderSettings& settings, const QString& inputPath,
                                    const QTime& clock, const PlatformDescription& platform,
                                    const std::function<bool(const QString&)>& nameTaken) {
     using CommandLineText::quoteArgument;
+    const OutputFormat* format = outputFormat(settings.formatIndex);
+    if (!format) {
+        // No format selected: an empty command, which the runner refuses with its "Command
+        // Line empty" message instead of running something unintended.
+        EncoderCommand command = refused(QString());
+        useStage(command, outputFormats().first().first, platform);
+        return command;
+    }
+    const FormatStage& stage = format->first;
+    CommandTemplate::Values values = CommandValues::of(settings, *format);
+    const QString problem = CommandValues::problemIn(stage.arguments, values, settings);
+    if (!problem.isEmpty()) {
+        return refused(problem);
+    }
 
     EncoderCommand command;
-    command.problem = settingProblem(settings);
-    if (!command.problem.isEmpty()) {
+    useStage(command, stage, platform);
+    if (format->needsSecondStage()) {
+        // Every two-stage format goes through the same fixed intermediate; the second stage
+        // turns it into the final file, which is where the free-name check happens.
+        command.outputPath = CommandPieces::intermediatePath(platform);
         command.writesFinalFile = false;
-        return command;
+        values.insert(QStringLiteral("intermediate"),
+                      CommandPieces::intermediateArgument(command.outputPath));
+    } else {
+        command.outputPath = OutputNameFor(settings, *format, settings.outputFolder, inputPath,
+                                           clock, platform, nameTaken);
+        values.insert(QStringLiteral("output"), quoteArgument(command.outputPath));
     }
-    const QString input = quoteArgument(inputPath);
-    const QString base = GetBaseName(inputPath, platform.separator);
-    const QString stamp = TimeStamp(clock);
-    const QString& folder = settings.outputFolder;
-
-    if (settings.formatIndex == 8) {
-        command.runner = RunnerChoice::objffmpeg;
-        command.imageName = platform.imageName(QStringLiteral("coder"));
-        command.program = CommandPieces::encoderPath(platform, QStringLiteral("coder"));
-        command.outputPath = CommandPieces::freeOutputName(folder, base, QLatin1Char('_') + stamp,
-                                                           QStringLiteral(".mp3"), nameTaken);
-        command.writesFinalFile = true;
-        command.commandLine = CommandPieces::encoderPath(platform, QStringLiteral("coder")) +
-                              QStringLiteral(" -i ") + input + QStringLiteral(" -y -vn -ar ") +
-                              settings.sampleRate + QStringLiteral(" -ab ") + settings.bitRate +
-                              QStringLiteral("k -ac ") +
-                              QString::number(settings.channelIndex + 1) + QLatin1Char(' ') +
-                              quoteArgument(command.outputPath);
-        return command;
-    }
-
-    command.runner = RunnerChoice::objDOS;
-    command.imageName = platform.imageName(QStringLiteral("conv"));
-    command.program = CommandPieces::encoderPath(platform, QStringLiteral("conv"));
-    const QString conv =
-        CommandPieces::encoderPath(platform, QStringLiteral("conv")) + QLatin1Char(' ') + input;
-    const QString videoTail = QLatin1Char('-') + stamp;
-
-    switch (settings.formatIndex) {
-        case 0:
-        case 1:
-        case 5:
-        case 6:
-        case 7:
-            // Every two-stage format goes through the same fixed intermediate; the second stage
-            // turns it into the final file, which is where the free-name check happens.
-            command.outputPath = CommandPieces::intermediatePath(platform);
-            command.writesFinalFile = false;
-            command.commandLine = conv +
-                                  QStringLiteral(
-                                      " -oac mp3lame -lameopts preset=320 -ovc lavc -lavcopts "
-                                      "vcodec=mpeg4:vbitrate=1200 -of avi -o ") +
-                                  CommandPieces::intermediateArgument(command.outputPath);
-            break;
-        case 2:
-        case 3:
-            command.outputPath = CommandPieces::freeOutputName(
-                folder, base, videoTail,
-                settings.formatIndex == 2 ? QStringLiteral(".mpg") : QStringLiteral(".avi"),
-                nameTaken);
-            command.commandLine =
-                conv + QStringLiteral(" -oac lavc -lavcopts acodec=mp2:abitrate=") +
-                settings.bitRate +
-                QStringLiteral(" -ovc lavc -lavcopts vcodec=mpeg1video:vbitrate=") +
-                settings.videoBitRate + QStringLiteral(":vpass=1 -ofps ") + settings.frameRate +
-                QStringLiteral(" -of lavf -lavfopts format=yuv4mpeg -o ") +
-                quoteArgument(command.outputPath);
-            break;
-        case 4:
-            command.outputPath = CommandPieces::freeOutputName(folder, base, videoTail,
-                                                               QStringLiteral(".mp4"), nameTaken);
-            command.commandLine = conv + QStringLiteral(" -oac mp3lame -lameopts preset=") +
-                                  settings.bitRate +
-                                  QStringLiteral(" -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=") +
-                                  settings.videoBitRate + QStringLiteral(" -of avi -o ") +
-                                  quoteArgument(command.outputPath);
-            break;
-        default:
-            // No format selected: an empty command, which the runner refuses with its
-            // "Command Line empty" message instead of running something unintended.
-            command.writesFinalFile = false;
-            break;
-    }
+    values.insert(QStringLiteral("input"), quoteArgument(inputPath));
+    command.commandLine = command.program + CommandTemplate::fill(stage.arguments, values);
     return command;
 }
 
@@ -141,19 +149,18 @@ EncoderCommand BuildTrackCommand(const EncoderSettings& settings, const TrackCut
                                  const PlatformDescription& platform,
                                  const std::function<bool(const QString&)>& nameTaken) {
     using CommandLineText::quoteArgument;
-    EncoderSettings mp3 = settings;
-    mp3.formatIndex = EncoderSettings::kMp3Format;
-    EncoderCommand command;
-    command.problem = settingProblem(mp3);
-    if (!command.problem.isEmpty()) {
-        command.writesFinalFile = false;
-        return command;
+    const OutputFormat* selected = outputFormat(settings.formatIndex);
+    const OutputFormat& format =
+        selected && !selected->video ? *selected : *outputFormat(EncoderSettings::kMp3Format);
+    CommandTemplate::Values values = CommandValues::of(settings, format);
+    const QString problem = CommandValues::problemIn(format.first.arguments, values, settings);
+    if (!problem.isEmpty()) {
+        return refused(problem);
     }
-    command.runner = RunnerChoice::objffmpeg;
-    command.imageName = platform.imageName(QStringLiteral("coder"));
-    command.program = CommandPieces::encoderPath(platform, QStringLiteral("coder"));
-    command.outputPath = CommandPieces::freeOutputName(
-        settings.outputFolder, track.outputBase, QString(), QStringLiteral(".mp3"), nameTaken);
+    EncoderCommand command;
+    useStage(command, format.first, platform);
+    command.outputPath = CommandPieces::freeOutputName(settings.outputFolder, track.outputBase,
+                                                       QString(), format.extension, nameTaken);
     QString cut = QStringLiteral(" -ss ") + cutSeconds(track.startFrames);
     if (track.endFrames) {
         cut += QStringLiteral(" -to ") + cutSeconds(*track.endFrames);
@@ -162,10 +169,10 @@ EncoderCommand BuildTrackCommand(const EncoderSettings& settings, const TrackCut
     for (const auto& [key, value] : track.tags) {
         tags += QStringLiteral(" -metadata ") + quoteArgument(key + QLatin1Char('=') + value);
     }
-    command.commandLine = command.program + cut + QStringLiteral(" -i ") +
-                          quoteArgument(track.image) + QStringLiteral(" -y -vn -ar ") +
-                          mp3.sampleRate + QStringLiteral(" -ab ") + mp3.bitRate +
-                          QStringLiteral("k -ac ") + QString::number(mp3.channelIndex + 1) + tags +
-                          QLatin1Char(' ') + quoteArgument(command.outputPath);
+    values.insert(QStringLiteral("cut"), cut);
+    values.insert(QStringLiteral("tags"), tags);
+    values.insert(QStringLiteral("input"), quoteArgument(track.image));
+    values.insert(QStringLiteral("output"), quoteArgument(command.outputPath));
+    command.commandLine = command.program + CommandTemplate::fill(format.first.arguments, values);
     return command;
 }

@@ -1,6 +1,6 @@
 #include "conversion/EncoderSettings.h"
 
-#include "conversion/FormatPresets.h"
+#include "conversion/OutputFormat.h"
 
 EncoderSettings EncoderSettings::mp3Defaults() {
     EncoderSettings settings;
@@ -9,21 +9,26 @@ EncoderSettings EncoderSettings::mp3Defaults() {
 }
 
 void EncoderSettings::applyPreset(int format) {
-    const auto preset = presetFor(format);
-    if (!preset) {
+    const OutputFormat* row = outputFormat(format);
+    if (!row) {
         return;
     }
+    const FormatPreset& preset = row->preset;
     formatIndex = format;
-    if (preset->videoBitRate) {
-        videoBitRate = *preset->videoBitRate;
+    const auto write = [](QString& setting, const std::optional<QString>& value) {
+        if (value) {
+            setting = *value;
+        }
+    };
+    write(videoBitRate, preset.videoBitRate);
+    write(frameRate, preset.frameRate);
+    if (preset.frameSize) {
+        frameSize = *preset.frameSize;
     }
-    if (preset->frameRate) {
-        frameRate = *preset->frameRate;
-    }
-    if (preset->frameSize) {
-        frameSize = *preset->frameSize;
-    }
-    sampleRate = preset->sampleRate;
-    bitRate = preset->bitRate;
-    channelIndex = preset->channelIndex;
+    write(sampleRate, preset.sampleRate);
+    write(bitRate, preset.bitRate);
+    channelIndex = preset.channelIndex;
+    write(level, preset.level);
+    write(quality, preset.quality);
+    write(vbr, preset.vbr);
 }

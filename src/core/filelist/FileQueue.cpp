@@ -8,7 +8,7 @@ void FileQueue::append(const QStringList& paths) {
     QList<Item> items;
     items.reserve(paths.size());
     for (const QString& path : paths) {
-        items.append(Item{path, nullptr});
+        items.append(Item{path, nullptr, QString()});
     }
     append(items);
 }
@@ -22,6 +22,7 @@ void FileQueue::append(const QList<Item>& items) {
     for (const Item& item : items) {
         m_paths.append(item.path);
         m_tracks.append(item.track);
+        m_subfolders.append(item.subfolder);
         m_ids.append(m_nextId++);
         m_busy.append(false);
     }
@@ -35,6 +36,7 @@ void FileQueue::removeRange(qsizetype first, qsizetype count) {
     emit aboutToRemove(first, count);
     m_paths.remove(first, count);
     m_tracks.remove(first, count);
+    m_subfolders.remove(first, count);
     m_ids.remove(first, count);
     m_busy.remove(first, count);
     emit removed(first, count);
@@ -82,7 +84,7 @@ std::optional<FileQueue::Entry> FileQueue::takeNext() {
     }
     m_busy[index] = true;
     ++m_busyCount;
-    return Entry{m_ids.at(index), m_paths.at(index), m_tracks.at(index)};
+    return Entry{m_ids.at(index), m_paths.at(index), m_tracks.at(index), m_subfolders.at(index)};
 }
 
 qsizetype FileQueue::busyIndexOf(quint64 id) const {

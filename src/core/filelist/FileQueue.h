@@ -24,11 +24,13 @@ public:
     struct Item {
         QString path;
         std::shared_ptr<const TrackCut> track;
+        QString subfolder;  // where under the output folder its result goes ("" : at the top)
     };
     struct Entry {
         quint64 id = 0;
         QString path;
         std::shared_ptr<const TrackCut> track;
+        QString subfolder;
     };
 
     explicit FileQueue(QObject* parent = nullptr) : QObject(parent) {}
@@ -73,6 +75,7 @@ private:
     QStringList m_paths;
     QList<quint64> m_ids;
     QList<std::shared_ptr<const TrackCut>> m_tracks;
+    QStringList m_subfolders;
     QList<bool> m_busy;
     qsizetype m_busyCount = 0;
     quint64 m_nextId = 1;

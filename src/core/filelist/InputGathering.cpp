@@ -5,6 +5,7 @@
 #include "filelist/FolderScan.h"
 #include "platform/UserFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
@@ -38,7 +39,7 @@ bool isReadable(Gathered& gathered, const QString& path) {
 void addTracks(Gathered& gathered, const CueTrackTable& table) {
     for (const TrackCut& cut : trackCuts(table)) {
         auto track = std::make_shared<const TrackCut>(cut);
-        gathered.items.append(FileQueue::Item{track->label(), track});
+        gathered.items.append(FileQueue::Item{track->label(), track, QString()});
     }
 }
 
@@ -76,7 +77,7 @@ void addSheet(Gathered& gathered, const CueTrackTable& table, const GatherOption
         return;
     }
     for (const QString& image : imagesOf(table)) {
-        gathered.items.append(FileQueue::Item{image, nullptr});
+        gathered.items.append(FileQueue::Item{image, nullptr, QString()});
     }
 }
 
@@ -96,7 +97,7 @@ void addImage(Gathered& gathered, const QString& path, const GatherOptions& opti
                                      .arg(path, error);
         }
     }
-    gathered.items.append(FileQueue::Item{path, nullptr});
+    gathered.items.append(FileQueue::Item{path, nullptr, QString()});
 }
 
 // How well a sheet's name fits an image it describes: 0 for the image's name with ".cue"
@@ -214,6 +215,17 @@ Gathered gatherFolder(const QString& folder, const GatherOptions& options) {
             }
         } else if (covered.isEmpty() || !covered.contains(canonical(path))) {
             addImage(gathered, path, options);
+        }
+    }
+    if (options.mirrorFolders) {
+        // Relative to the folder's parent: the folder's own name starts every subfolder, so two
+        // folders given at once keep their files apart.
+        const QDir above = QFileInfo(folder).absoluteDir();
+        for (FileQueue::Item& item : gathered.items) {
+            const QString source = item.track ? item.track->image : item.path;
+            const QString relative = above.relativeFilePath(QFileInfo(source).absolutePath());
+            item.subfolder =
+                relative.startsWith(QLatin1String("..")) ? QFileInfo(folder).fileName() : relative;
         }
     }
     return gathered;

@@ -18,6 +18,9 @@ struct GatherOptions {
     QString cueEncoding;  // a sheet's text encoding; empty: found out from the text
     QStringList extensions = {QStringLiteral("ape")};  // what a folder is searched for
     std::function<void()> yield;                       // runs while a folder is searched
+    // Each item of a folder gets the folder's name and its path under it as its subfolder, so
+    // the results mirror the tree.
+    bool mirrorFolders = false;
 };
 
 struct Gathered {

@@ -1,6 +1,8 @@
 #include "options/SetupIni.h"
 
+#include "conversion/EncoderSettings.h"
 #include "conversion/FormatPresets.h"
+#include "conversion/OutputFormat.h"
 #include "options/SettingsFile.h"
 
 #include <QFile>
@@ -105,11 +107,12 @@ RestoredSetup restoreSetup(const SetupIniLines& lines) {
     RestoredSetup restored;
     restored.bitRateIndex = index(0, bitRateItems().size());
     restored.sampleRateIndex = index(1, sampleRateItems().size());
-    restored.channelIndex = index(2, channelItems().size());
+    // Mono, stereo, and the source's own channels of the newer audio formats.
+    restored.channelIndex = index(2, EncoderSettings::kSourceChannels + 1);
     if (v.size() > 3) {
         restored.outputFolder = v.at(3);
     }
-    restored.formatIndex = index(4, formatItems().size());
+    restored.formatIndex = index(4, outputFormats().size());
     return restored;
 }
 

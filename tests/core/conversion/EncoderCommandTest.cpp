@@ -179,7 +179,7 @@ TEST(EncoderCommandTest, IntermediateFileIsQuotedOnlyWhenItWouldSplit) {
 }
 
 TEST(EncoderCommandTest, OutOfRangeFormatGivesNoCommand) {
-    for (const int formatIndex : {-1, 9}) {
+    for (const int formatIndex : {-1, 13}) {
         SCOPED_TRACE(formatIndex);
         EncoderSettings settings = nativeSettings();
         settings.formatIndex = formatIndex;
@@ -439,10 +439,15 @@ TEST(EncoderCommandTest, BaseNameIsCutAtTheFirstDot) {
 
 namespace {
 
+// The window's word for the source's own size, as the size box gives it.
+VideoSize sizeFrom(const char* text) {
+    return u(text) == u("原始大小") ? VideoSize::source() : VideoSize::parse(u(text));
+}
+
 EncoderSettings videoSettings(int format, const char* size) {
     EncoderSettings settings = windowsSettings();
     settings.formatIndex = format;
-    settings.frameSize = u(size);
+    settings.frameSize = sizeFrom(size);
     settings.videoBitRate = u("600");
     settings.outputFolder = u("D:\\out");  // no trailing separator: the second stage adds it
     return settings;
@@ -512,7 +517,7 @@ TEST(SecondStageCommandTest, SizesAndNumbersThatAreNotSuchNeverReachTheCommandLi
     EXPECT_TRUE(BuildSecondStageCommand(settings, u("E:\\v\\clip.avi"), kAt953, platform)
                     .commandLine.isEmpty());
     // The fixed template takes no setting at all, so odd texts elsewhere do not matter.
-    settings.frameSize = u("原始大小");
+    settings.frameSize = sizeFrom("原始大小");
     EXPECT_TRUE(BuildSecondStageCommand(settings, u("E:\\v\\clip.avi"), kAt953, platform)
                     .problem.isEmpty());
 }
