@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -87,8 +88,11 @@ TEST_F(WindowTest, ToolButtonsOutsideTheRowDoNothingAndRemoveOffersItsGroup) {
     EXPECT_EQ(m_prompts.popupCaptions()[0], (QStringList{u("移除选择项"), u("移除全部")}));
     EXPECT_EQ(w.lstFile.paths(), (QStringList{"/m/1.ape", "/m/2.ape"}));
 
+    // Its remove-all item is the menu bar's clear command.
+    QSignalSpy clear(w.findChild<QAction*>("menuClear"), &QAction::triggered);
     m_prompts.expectPopup(u("移除全部"));
     w.CmdToolsBar_Click(2);
+    EXPECT_EQ(clear.count(), 1);
     EXPECT_TRUE(w.lstFile.isEmpty());
     EXPECT_EQ(rowCount(w), 0);
     EXPECT_FALSE(w.picText->isHidden());
