@@ -483,7 +483,8 @@ void frmMain::showLabel(const QString& text) {
 }
 
 void frmMain::scaleForDisplay(double x, double y) {
-    // The output folder's font is scaled once more than the rest, as the window always did.
+    // The output folder's font is scaled once more than the rest: its box keeps its size in
+    // pixels, and a long path shows more of itself in the smaller text.
     QFont font = txtPath->font();
     font.setPointSizeF(font.pointSizeF() * y / MainWindowLayout::kDesignTwipsPerPixel);
     txtPath->setFont(font);
