@@ -65,7 +65,8 @@ int main(int argc, char** argv) {
     std::printf("add %d files (scan and fill): %.1f ms\n", static_cast<int>(window.lstFile.count()),
                 ms(clock));
 
-    window.LV->setCurrentIndex(window.LV->model()->index(files / 2, 0));
+    auto* list = window.findChild<QTreeView*>(QStringLiteral("LV"));
+    list->setCurrentIndex(list->model()->index(files / 2, 0));
     clock.restart();
     window.RemoveSelectedRow();
     QApplication::processEvents();

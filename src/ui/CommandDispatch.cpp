@@ -112,34 +112,17 @@ void frmMain::connectCommands() {
 
 frmMenu& frmMain::menus() {
     if (!m_menus) {
-        m_menus = std::make_unique<frmMenu>(txtAction, [this] { ClearList(); });
+        m_menus = std::make_unique<frmMenu>(txtAction, &m_commands.clearList);
     }
     return *m_menus;
 }
 
 void frmMain::txtAction_Change() {
     // Each word is tested against the field as it is at that moment: an action may change it.
-    const auto is = [this](const char* word) { return txtAction->text() == QLatin1String(word); };
-    if (is("RemoveSelected")) {
-        m_commands.removeSelected.trigger();
-    }
-    if (is("A")) {
-        m_commands.notice.trigger();
-    }
-    if (is("AddaFile")) {
-        m_commands.addFile.trigger();
-    }
-    if (is("menuAddaFolder")) {
-        imgToolbar_Click(6);
-    }
-    if (is("menuExit")) {
-        m_commands.exit.trigger();
-    }
-    if (is("menuHelp")) {
-        m_commands.help.trigger();
-    }
-    if (is("menuOption")) {
-        imgToolbar_Click(2);
+    for (const MainCommands::Word& entry : m_commands.words) {
+        if (txtAction->text() == QLatin1String(entry.word)) {
+            entry.action->trigger();
+        }
     }
     // Emptying the field raises this handler once more, which finds nothing to do.
     txtAction->setText(QString());

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QObject>
 
+#include <array>
+
 // One QAction per command of the main window, each bound to the one operation that does the
 // work. The menu bar shows them; the tool buttons, hot-spots, toolbar numbers and command words
 // only trigger them, so every way to a command ends in the same place.
@@ -25,4 +27,18 @@ public:
     QAction notice{this};  // the maker's notice
     QAction start{this};
     QAction browse{this};
+
+    // The words the popup menus write into the command field, each with its command, in the
+    // order the field is tested against them.
+    struct Word {
+        const char* word;
+        QAction* action;
+    };
+    const std::array<Word, 7> words{{{"RemoveSelected", &removeSelected},
+                                     {"A", &notice},
+                                     {"AddaFile", &addFile},
+                                     {"menuAddaFolder", &addFolder},
+                                     {"menuExit", &exit},
+                                     {"menuHelp", &help},
+                                     {"menuOption", &options}}};
 };

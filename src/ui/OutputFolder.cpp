@@ -1,13 +1,12 @@
 // Choosing the output folder in the folder browser.
-#include "platform/Prompts.h"
 #include "frmMain.h"
+#include "platform/Prompts.h"
 
 #include <QLineEdit>
 
 void frmMain::imgBrowse_Click() {
     const auto folder =
         Prompts::current().chooseFolder(QString::fromUtf8("请选择一个文件夹:"), txtPath->text());
-    // A cancel brings back the default folder, as it always has.
-    txtPath->setText(folder && !folder->isEmpty() ? *folder
-                                                  : m_session.defaultOutputFolder());
+    // A cancel brings back the default folder: backing out of the browser is the way back to it.
+    txtPath->setText(folder && !folder->isEmpty() ? *folder : m_session.defaultOutputFolder());
 }

@@ -7,8 +7,8 @@ class QPainter;
 class QWidget;
 
 // The window skin. The program's look comes from the platform's own theming: the three calls
-// made at start-up (SkinH_Attach, SkinH_Aero, SkinH_Aero_Adjust) set it up, and the rest of the
-// skin interface is kept so callers have it, doing nothing. Every function returns 0 on
+// made at start-up (SkinH_Attach, SkinH_Aero, SkinH_Aero_Adjust) set it up; the theming needs
+// nothing more, so the rest of the skin interface does nothing. Every function returns 0 on
 // success; callers ignore the result.
 
 // Applies the application-wide style (Fusion with its own palette).

@@ -274,7 +274,7 @@ QStringList WidgetPrompts::nameFilters(const QString& pairs) {
             if (pattern.isEmpty()) {
                 continue;
             }
-            // "*.*" always meant every file, names without a dot included.
+            // "*.*" means every file, names without a dot included.
             patterns << (pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern);
         }
         if (patterns.isEmpty()) {

@@ -41,8 +41,9 @@ using MainWindowLayout::place;
 
 namespace {
 
-QComboBox* comboBox(QWidget* parent, const QStringList& items, bool editable) {
+QComboBox* comboBox(QWidget* parent, const QString& name, const QStringList& items, bool editable) {
     auto* box = new QComboBox(parent);
+    box->setObjectName(name);
     box->setEditable(editable);
     box->setInsertPolicy(QComboBox::NoInsert);
     box->addItems(items);
@@ -183,17 +184,17 @@ void frmMain::buildLayout() {
           2865, 375);
     place(label(client, QStringLiteral("Label5"), QStringLiteral("声音频率：")), 7290, 2130, 900,
           210);
-    cmbR = comboBox(client, sampleRateItems(), true);
+    cmbR = comboBox(client, QStringLiteral("cmbR"), sampleRateItems(), true);
     acceptNumbersOnly(cmbR);
     place(cmbR, 7290, 2415, 2835, 330);
     place(label(client, QStringLiteral("Label6"), QStringLiteral("声音比特率：")), 7290, 2910, 1080,
           210);
-    cmbBR = comboBox(client, bitRateItems(), true);
+    cmbBR = comboBox(client, QStringLiteral("cmbBR"), bitRateItems(), true);
     acceptNumbersOnly(cmbBR);
     place(cmbBR, 7290, 3225, 2835, 330);
     place(label(client, QStringLiteral("Label7"), QStringLiteral("声道：")), 7290, 3750, 540, 210);
     // The channel count comes from the selected entry: typed text would mean nothing.
-    cmbChannel = comboBox(client, channelItems(), false);
+    cmbChannel = comboBox(client, QStringLiteral("cmbChannel"), channelItems(), false);
     place(cmbChannel, 7290, 4065, 2835, 330);
     place(label(client, QStringLiteral("Label8"), QStringLiteral("输出路径：")), 7290, 4620, 900,
           210);
@@ -228,14 +229,13 @@ void frmMain::buildLayout() {
     place(lblFeed, 9360, 6480, 720, 195);
 
     // Hidden format and video boxes, right of the client area.
-    cmbOF = comboBox(client, formatItems(), false);
-    cmbOF->setObjectName(QStringLiteral("cmbOF"));
+    cmbOF = comboBox(client, QStringLiteral("cmbOF"), formatItems(), false);
     place(cmbOF, 10290, 1680, 1560, 330);
-    cmbS = comboBox(client, frameSizeItems(), true);
+    cmbS = comboBox(client, QStringLiteral("cmbS"), frameSizeItems(), true);
     place(cmbS, 10290, 2415, 1560, 330);
-    cmbVB = comboBox(client, videoBitRateItems(), true);
+    cmbVB = comboBox(client, QStringLiteral("cmbVB"), videoBitRateItems(), true);
     place(cmbVB, 10290, 3225, 1560, 330);
-    cmbF = comboBox(client, frameRateItems(), true);
+    cmbF = comboBox(client, QStringLiteral("cmbF"), frameRateItems(), true);
     place(cmbF, 10290, 4065, 1560, 330);
     const struct {
         const char* text;
@@ -275,12 +275,6 @@ void frmMain::buildLayout() {
     txtAction->setObjectName(QStringLiteral("txtAction"));
     place(txtAction, 120, 7200, 1500, 285);
     txtAction->hide();
-
-    for (QComboBox* box : {cmbBR, cmbR, cmbChannel}) {
-        box->setObjectName(box == cmbBR  ? QStringLiteral("cmbBR")
-                           : box == cmbR ? QStringLiteral("cmbR")
-                                         : QStringLiteral("cmbChannel"));
-    }
 }
 
 void frmMain::buildMenus() {
@@ -495,7 +489,8 @@ void frmMain::showLabel(const QString& text) {
 }
 
 void frmMain::scaleForDisplay(double x, double y) {
-    // The output folder's font is scaled once more than the rest, as the window always did.
+    // The output folder's font is scaled once more than the rest: its box keeps its size in
+    // pixels, and a long path shows more of itself in the smaller text.
     QFont font = txtPath->font();
     font.setPointSizeF(font.pointSizeF() * y / MainWindowLayout::kDesignTwipsPerPixel);
     txtPath->setFont(font);

@@ -85,7 +85,6 @@ public:
     // Adds the local files of a drop; true when the data held any.
     bool DropFiles(const QMimeData* dropped);
     void AddFileByDropZone();
-    QString LastAddFolder;
 
     // The output folder chosen in the folder browser (a cancel restores the default).
     void imgBrowse_Click();
@@ -109,10 +108,40 @@ public:
     Session& session() { return m_session; }
     ConversionRun& run() { return m_session.run(); }
 
-    // Controls, by their documented names.
+    // The queue the list shows, and the folder the open-file dialog starts in next.
     FileQueue& lstFile;
+    QString LastAddFolder;
+
+    // The progress bar's value with its fraction (the bar itself shows whole percents), and the
+    // picture bar's width in twips.
+    double pbValue() const { return m_pbValue; }
+    double barTwips() const { return m_barTwips; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildLayout();
+    void buildMenus();
+    void connectCommands();
+    void applyChrome();
+    void bindSettings();
+    void Timer1_Timer();
+    void showProgress(const ProgressReport& report);
+    void showLabel(const QString& text);
+    void setRunControlsEnabled(bool enabled);
+    void onRunFinished();
+    void finishRun();
+    void Form_Unload();
+    int selectedIndex(const QComboBox* box) const;
+
+    // The files the last folder scan found, and the timer that starts a run once the window
+    // has shown its disabled controls.
     QStringList lstAddFolder;
     QTimer Timer1;
+    // Controls, by their documented names; each widget's object name is the same, so tests and
+    // tools find them by it.
     QTreeView* LV = nullptr;
     QFrame* picText = nullptr;
     QLabel* lblText = nullptr;
@@ -145,30 +174,6 @@ public:
     std::array<QToolButton*, 8> CmdToolsBar{};  // elements 0, 1, 2, 4 and 5 exist
     QWidget* client = nullptr;                  // the designed client area
     std::unique_ptr<CCommonDialogs> commonDialogs;
-
-    // The progress bar's value with its fraction (the bar itself shows whole percents), and the
-    // picture bar's width in twips.
-    double pbValue() const { return m_pbValue; }
-    double barTwips() const { return m_barTwips; }
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void buildLayout();
-    void buildMenus();
-    void connectCommands();
-    void applyChrome();
-    void bindSettings();
-    void Timer1_Timer();
-    void showProgress(const ProgressReport& report);
-    void showLabel(const QString& text);
-    void setRunControlsEnabled(bool enabled);
-    void onRunFinished();
-    void finishRun();
-    void Form_Unload();
-    int selectedIndex(const QComboBox* box) const;
 
     std::unique_ptr<SingleInstance> m_instance;
     MainCommands m_commands;

@@ -2,8 +2,7 @@
 
 #include <QLineEdit>
 
-frmMenu::frmMenu(QLineEdit* commandField, std::function<void()> clearList)
-    : m_commandField(commandField) {
+frmMenu::frmMenu(QLineEdit* commandField, QAction* clearList) : m_commandField(commandField) {
     menuFile.setTitle(QStringLiteral("File"));
     addWordItem(menuFile, QStringLiteral("添加文件(&A)"), QStringLiteral("AddaFile"));
     addWordItem(menuFile, QStringLiteral("添加目录(&F)"), QStringLiteral("menuAddaFolder"));
@@ -19,8 +18,10 @@ frmMenu::frmMenu(QLineEdit* commandField, std::function<void()> clearList)
 
     menuRemove.setTitle(QStringLiteral("Remove"));
     addWordItem(menuRemove, QStringLiteral("移除选择项"), QStringLiteral("RemoveSelected"));
+    // The item belongs to the menu, so a popup finds it; the work is the menu bar's command.
     QAction* removeAll = menuRemove.addAction(QStringLiteral("移除全部"));
-    connect(removeAll, &QAction::triggered, this, [clearList] { clearList(); });
+    removeAll->setObjectName(QStringLiteral("menuRemoveAll"));
+    connect(removeAll, &QAction::triggered, clearList, &QAction::trigger);
 
     // The right-click menu carries its own copies of the three groups, so each menu owns its
     // items and a popup can find all of them.

@@ -3,8 +3,7 @@
 #include <QMenu>
 #include <QObject>
 
-#include <functional>
-
+class QAction;
 class QLineEdit;
 
 // The popup menus. Never shown as a window: it holds four groups ("File", "Options", "About",
@@ -14,9 +13,9 @@ class frmMenu : public QObject {
     Q_OBJECT
 
 public:
-    // `commandField` is the main window's txtAction; `clearList` empties the list (the one item
-    // that acts directly).
-    frmMenu(QLineEdit* commandField, std::function<void()> clearList);
+    // `commandField` is the main window's txtAction; `clearList` is the command that empties the
+    // list, which the one item without a word (menuRemoveAll) triggers.
+    frmMenu(QLineEdit* commandField, QAction* clearList);
 
     QMenu menuFile;
     QMenu menuOptions;

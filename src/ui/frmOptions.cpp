@@ -2,8 +2,8 @@
 
 #include "text/LeadingNumber.h"
 
-#include "platform/Prompts.h"
 #include "MainWindowLayout.h"
+#include "platform/Prompts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -158,8 +158,9 @@ void frmOptions::imgOK_Click() {
     };
     for (const auto& check : checks) {
         if (leadingNumber(check.field->text()) > 59.0) {
-            Prompts::current().message(QString::fromUtf8(check.text), QString::fromUtf8(check.caption),
-                                       Prompts::Icon::Exclamation, Prompts::Buttons::Ok);
+            Prompts::current().message(QString::fromUtf8(check.text),
+                                       QString::fromUtf8(check.caption), Prompts::Icon::Exclamation,
+                                       Prompts::Buttons::Ok);
             // A disabled field takes no focus; the warning has been given all the same.
             check.field->setFocus(Qt::OtherFocusReason);
             return;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "options/OptionsFile.h"
 #include "HotSpot.h"
+#include "options/OptionsFile.h"
 
 #include <QDialog>
 #include <QString>

@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
     if (!window.Form_Load()) {
         return 3;
     }
-    window.txtPath->setText(QString::fromLocal8Bit(argv[2]));
+    window.findChild<QLineEdit*>(QStringLiteral("txtPath"))
+        ->setText(QString::fromLocal8Bit(argv[2]));
     for (int i = 4; i < argc; ++i) {
         window.AddFileRow(QString::fromLocal8Bit(argv[i]));
     }

@@ -39,7 +39,7 @@ TEST_F(WindowTest, OpenDialogAddsTheFileAndTheNextOneStartsInItsFolder) {
     w.AddFileByDialog();
     EXPECT_EQ(w.lstFile.paths(), QStringList{"/music/a.ape"});
     EXPECT_EQ(w.LastAddFolder, "/music/");
-    EXPECT_TRUE(w.picText->isHidden());
+    EXPECT_TRUE(widget<QFrame>(w, "picText")->isHidden());
     ASSERT_EQ(m_prompts.fileRequests().size(), 1);
     EXPECT_EQ(m_prompts.fileRequests()[0].filter,
               u("APE声音文件(*.APE, *.ape)|*.ape|CUE文件(*.cue)|*.cue|所有格式文件(*.*)|*.*"));
@@ -82,8 +82,8 @@ TEST_F(WindowTest, FolderScanAddsEveryApeFileInOrderAndSurvivesLinkLoops) {
     expected << root + "/old.ape/inside.ape" << root + "/sub/d.Ape";
     EXPECT_EQ(w.lstFile.paths(), expected);
     EXPECT_EQ(rowCount(w), expected.size());
-    EXPECT_EQ(w.lblText->text(), u("拖拽文件到这里开始转换"));
-    EXPECT_TRUE(w.picText->isHidden());
+    EXPECT_EQ(widget<QLabel>(w, "lblText")->text(), u("拖拽文件到这里开始转换"));
+    EXPECT_TRUE(widget<QFrame>(w, "picText")->isHidden());
 }
 
 TEST_F(WindowTest, CancelledFolderScanAddsNothingAndTheHintComesBack) {
@@ -91,8 +91,8 @@ TEST_F(WindowTest, CancelledFolderScanAddsNothingAndTheHintComesBack) {
     m_prompts.expectFolder(std::nullopt);
     w.AddFolderByDialog();
     EXPECT_TRUE(w.lstFile.isEmpty());
-    EXPECT_FALSE(w.picText->isHidden());
-    EXPECT_EQ(w.lblText->text(), u("拖拽文件到这里开始转换"));
+    EXPECT_FALSE(widget<QFrame>(w, "picText")->isHidden());
+    EXPECT_EQ(widget<QLabel>(w, "lblText")->text(), u("拖拽文件到这里开始转换"));
 }
 
 TEST_F(WindowTest, DropsAddFilesAndFoldersAsRowsAndIgnoreText) {
@@ -102,23 +102,23 @@ TEST_F(WindowTest, DropsAddFilesAndFoldersAsRowsAndIgnoreText) {
     auto* files = new QMimeData;
     files->setUrls({QUrl::fromLocalFile("/in/a.ape"), QUrl::fromLocalFile("/in/b.wav"),
                     QUrl::fromLocalFile("/in/c.txt")});
-    drop(w.LV->viewport(), files);
+    drop(widget<QTreeView>(w, "LV")->viewport(), files);
     ASSERT_EQ(rowCount(w), 3);
     EXPECT_EQ(rowText(w, 0, 1), "APE");
     EXPECT_EQ(rowText(w, 1, 1), "WAV");
     EXPECT_EQ(rowText(w, 2, 1), "TXT");
-    EXPECT_TRUE(w.picText->isHidden());
+    EXPECT_TRUE(widget<QFrame>(w, "picText")->isHidden());
 
     auto* folderDrop = new QMimeData;
     folderDrop->setUrls({QUrl::fromLocalFile(folder())});
-    drop(w.picDrag, folderDrop);
+    drop(widget<HotSpot>(w, "picDrag"), folderDrop);
     ASSERT_EQ(w.lstFile.count(), 4);
     EXPECT_EQ(w.lstFile.paths().last(), folder());
     EXPECT_EQ(rowText(w, 3, 1), folder().right(3).toUpper());
 
     auto* text = new QMimeData;
     text->setText("some selected text");
-    drop(w.LV->viewport(), text);
+    drop(widget<QTreeView>(w, "LV")->viewport(), text);
     EXPECT_EQ(w.lstFile.count(), 4);
     delete files;
     delete folderDrop;
@@ -128,7 +128,7 @@ TEST_F(WindowTest, DropsAddFilesAndFoldersAsRowsAndIgnoreText) {
 TEST_F(WindowTest, DropZoneClickAddsOneFileFromTheProgramFolder) {
     frmMain& w = window();
     m_prompts.expectOpenFile(QStringLiteral("/x/song.mp3"));
-    QTest::mouseClick(w.picDrag, Qt::LeftButton);
+    QTest::mouseClick(widget<HotSpot>(w, "picDrag"), Qt::LeftButton);
     ASSERT_EQ(m_prompts.fileRequests().size(), 1);
     EXPECT_EQ(m_prompts.fileRequests()[0].title, u("打开文件"));
     EXPECT_EQ(m_prompts.fileRequests()[0].filter, "*.*|*.*");
@@ -136,21 +136,21 @@ TEST_F(WindowTest, DropZoneClickAddsOneFileFromTheProgramFolder) {
     EXPECT_EQ(rowText(w, 0, 1), "MP3");
 
     m_prompts.expectOpenFile(std::nullopt);
-    QTest::mouseClick(w.picDrag, Qt::LeftButton);
+    QTest::mouseClick(widget<HotSpot>(w, "picDrag"), Qt::LeftButton);
     EXPECT_EQ(w.lstFile.count(), 1);
 }
 
 TEST_F(WindowTest, OutputFolderFromTheBrowserAndCancelRestoresTheDefault) {
     frmMain& w = window();
     m_prompts.expectFolder(QStringLiteral("/d/Music/Out"));
-    QTest::mouseClick(w.cmdBrowse, Qt::LeftButton);
-    EXPECT_EQ(w.txtPath->text(), "/d/Music/Out");
+    QTest::mouseClick(widget<QPushButton>(w, "cmdBrowse"), Qt::LeftButton);
+    EXPECT_EQ(widget<QLineEdit>(w, "txtPath")->text(), "/d/Music/Out");
     EXPECT_EQ(m_prompts.folderInstructions(), QStringList{u("请选择一个文件夹:")});
 
-    w.txtPath->setText("/e/mp3");
+    widget<QLineEdit>(w, "txtPath")->setText("/e/mp3");
     m_prompts.expectFolder(std::nullopt);
     w.imgBrowse_Click();
-    EXPECT_EQ(w.txtPath->text(), folder() + "/output");
+    EXPECT_EQ(widget<QLineEdit>(w, "txtPath")->text(), folder() + "/output");
 }
 
 TEST_F(WindowTest, ACueSheetComesInAsOneRowPerTrackFromEveryWayIn) {
@@ -196,7 +196,7 @@ TEST_F(WindowTest, ACueSheetComesInAsOneRowPerTrackFromEveryWayIn) {
     auto* data = new QMimeData;
     data->setUrls({QUrl::fromLocalFile(album + "/Live Set.cue")});
     m_prompts.expectMessage();
-    drop(w.LV->viewport(), data);
+    drop(widget<QTreeView>(w, "LV")->viewport(), data);
     EXPECT_EQ(rowCount(w), 0);
     ASSERT_EQ(m_prompts.messages().size(), 1);
     EXPECT_TRUE(m_prompts.messages()[0].text.contains("no image found"))

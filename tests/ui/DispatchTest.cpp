@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -27,49 +28,51 @@ void fill(frmMain& w, int rows, int selected) {
 TEST_F(WindowTest, EachCommandWordPerformsItsActionOnceAndTheFieldEmpties) {
     frmMain& w = window();
     fill(w, 3, 1);
-    w.txtAction->setText("RemoveSelected");
+    QLineEdit* txtAction = widget<QLineEdit>(w, "txtAction");
+    txtAction->setText("RemoveSelected");
     EXPECT_EQ(w.lstFile.paths(), (QStringList{"/m/0.ape", "/m/2.ape"}));
-    EXPECT_TRUE(w.txtAction->text().isEmpty());
+    EXPECT_TRUE(txtAction->text().isEmpty());
 
     m_prompts.expectMessage();
-    w.txtAction->setText("A");
+    txtAction->setText("A");
     ASSERT_EQ(m_prompts.messages().size(), 1);
     EXPECT_EQ(m_prompts.messages()[0].text, noticeText());
 
     m_prompts.expectOpenFile(std::nullopt);
-    w.txtAction->setText("AddaFile");
+    txtAction->setText("AddaFile");
     ASSERT_EQ(m_prompts.fileRequests().size(), 1);
     EXPECT_EQ(m_prompts.fileRequests()[0].title, "Open Files");
 
     m_prompts.expectFolder(std::nullopt);
-    w.txtAction->setText("menuAddaFolder");
+    txtAction->setText("menuAddaFolder");
     EXPECT_EQ(m_prompts.folderInstructions(), QStringList{u("选择一个文件夹:")});
 
-    w.txtAction->setText("menuHelp");
+    txtAction->setText("menuHelp");
     EXPECT_EQ(m_prompts.opened(), QStringList{folder() + "/help.html"});
 
     QString modalName;
     m_prompts.expectModal([&](QObject* window) { modalName = window->metaObject()->className(); });
-    w.txtAction->setText("menuOption");
+    txtAction->setText("menuOption");
     EXPECT_EQ(modalName, "frmOptions");
-    EXPECT_TRUE(w.txtAction->text().isEmpty());
+    EXPECT_TRUE(txtAction->text().isEmpty());
 
-    w.txtAction->setText("menuExit");
+    txtAction->setText("menuExit");
     EXPECT_TRUE(QFile::exists(folder() + "/setup.ini")) << "exit stores the settings";
-    EXPECT_TRUE(w.txtAction->text().isEmpty());
+    EXPECT_TRUE(txtAction->text().isEmpty());
 }
 
 TEST_F(WindowTest, OnlyTheExactWordCountsAndTheSameWordTwiceActsTwice) {
     frmMain& w = window();
     fill(w, 4, 0);
+    QLineEdit* txtAction = widget<QLineEdit>(w, "txtAction");
     for (const char* near : {"removeselected", "RemoveSelected ", " RemoveSelected", "Remove"}) {
-        w.txtAction->setText(near);
-        EXPECT_TRUE(w.txtAction->text().isEmpty()) << near;
+        txtAction->setText(near);
+        EXPECT_TRUE(txtAction->text().isEmpty()) << near;
     }
     EXPECT_EQ(w.lstFile.count(), 4);
-    w.txtAction->setText("RemoveSelected");
+    txtAction->setText("RemoveSelected");
     selectRow(w, 0);
-    w.txtAction->setText("RemoveSelected");
+    txtAction->setText("RemoveSelected");
     EXPECT_EQ(w.lstFile.paths(), (QStringList{"/m/2.ape", "/m/3.ape"}));
 }
 
@@ -82,16 +85,19 @@ TEST_F(WindowTest, ToolButtonsOutsideTheRowDoNothingAndRemoveOffersItsGroup) {
     EXPECT_EQ(w.lstFile.count(), 3);
 
     m_prompts.expectPopup(u("移除选择项"));
-    QTest::mouseClick(w.CmdToolsBar[2], Qt::LeftButton);
+    QTest::mouseClick(widget<QToolButton>(w, "CmdToolsBar2"), Qt::LeftButton);
     ASSERT_EQ(m_prompts.popupCaptions().size(), 1);
     EXPECT_EQ(m_prompts.popupCaptions()[0], (QStringList{u("移除选择项"), u("移除全部")}));
     EXPECT_EQ(w.lstFile.paths(), (QStringList{"/m/1.ape", "/m/2.ape"}));
 
+    // Its remove-all item is the menu bar's clear command.
+    QSignalSpy clear(w.findChild<QAction*>("menuClear"), &QAction::triggered);
     m_prompts.expectPopup(u("移除全部"));
     w.CmdToolsBar_Click(2);
+    EXPECT_EQ(clear.count(), 1);
     EXPECT_TRUE(w.lstFile.isEmpty());
     EXPECT_EQ(rowCount(w), 0);
-    EXPECT_FALSE(w.picText->isHidden());
+    EXPECT_FALSE(widget<QFrame>(w, "picText")->isHidden());
 }
 
 TEST_F(WindowTest, MenuBarAndRightClickReachTheSameOperations) {
@@ -109,7 +115,7 @@ TEST_F(WindowTest, MenuBarAndRightClickReachTheSameOperations) {
     // The right click on the list offers the File, Options and About groups.
     m_prompts.expectPopup(u("关于(&A)"));
     m_prompts.expectMessage();
-    emit w.LV->customContextMenuRequested(QPoint(5, 5));
+    emit widget<QTreeView>(w, "LV")->customContextMenuRequested(QPoint(5, 5));
     ASSERT_EQ(m_prompts.popupCaptions().size(), 1);
     for (const char* caption : {"File", "Options", "About", "添加文件(&A)", "添加目录(&F)",
                                 "退出(&E)", "设置(&O)", "帮助(&H)"}) {
@@ -125,11 +131,11 @@ TEST_F(WindowTest, FeedbackWebLinkAndAboutOpenFromTheWindow) {
     for (int i = 0; i < 2; ++i) {  // the same window comes back, empty
         m_prompts.expectModal(
             [&](QObject* window) { opened << window->metaObject()->className(); });
-        QTest::mouseClick(w.lblFeed, Qt::LeftButton);
+        QTest::mouseClick(widget<HotSpot>(w, "lblFeed"), Qt::LeftButton);
     }
     EXPECT_EQ(opened, (QStringList{"frmSuggest", "frmSuggest"}));
 
-    QTest::mouseClick(w.lblWeb, Qt::LeftButton);
+    QTest::mouseClick(widget<HotSpot>(w, "lblWeb"), Qt::LeftButton);
     ASSERT_EQ(m_prompts.opened().size(), 1);
     EXPECT_TRUE(m_prompts.opened()[0].contains(".example")) << "never a real address";
 

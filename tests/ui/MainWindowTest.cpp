@@ -30,61 +30,70 @@ TEST_F(WindowTest, VisibleControlsSitAtTheirDesignPositionsAt96Dpi) {
         QWidget* control;
         QRect pixels;
     } expected[] = {
-        {w.LV, {4, 90, 455, 274}},           {w.picText, {152, 208, 163, 21}},
-        {w.cmbR, {486, 161, 189, 22}},       {w.cmbBR, {486, 215, 189, 22}},
-        {w.cmbChannel, {486, 271, 189, 22}}, {w.txtPath, {486, 329, 137, 21}},
-        {w.cmdBrowse, {628, 330, 47, 20}},   {w.Command3, {488, 364, 189, 59}},
-        {w.pb, {4, 398, 457, 21}},           {w.lblFeed, {624, 432, 48, 13}},
-        {w.imgExit, {672, 10, 15, 15}},      {w.CmdToolsBar[4], {282, 0, 95, 66}},
+        {widget<QTreeView>(w, "LV"), {4, 90, 455, 274}},
+        {widget<QFrame>(w, "picText"), {152, 208, 163, 21}},
+        {widget<QComboBox>(w, "cmbR"), {486, 161, 189, 22}},
+        {widget<QComboBox>(w, "cmbBR"), {486, 215, 189, 22}},
+        {widget<QComboBox>(w, "cmbChannel"), {486, 271, 189, 22}},
+        {widget<QLineEdit>(w, "txtPath"), {486, 329, 137, 21}},
+        {widget<QPushButton>(w, "cmdBrowse"), {628, 330, 47, 20}},
+        {widget<QPushButton>(w, "Command3"), {488, 364, 189, 59}},
+        {widget<QProgressBar>(w, "pb"), {4, 398, 457, 21}},
+        {widget<HotSpot>(w, "lblFeed"), {624, 432, 48, 13}},
+        {widget<HotSpot>(w, "imgExit"), {672, 10, 15, 15}},
+        {widget<QToolButton>(w, "CmdToolsBar4"), {282, 0, 95, 66}},
     };
     for (const auto& e : expected) {
         EXPECT_EQ(e.control->geometry(), e.pixels) << e.control->objectName().toStdString();
         EXPECT_FALSE(e.control->isHidden()) << e.control->objectName().toStdString();
     }
-    EXPECT_EQ(w.client->size(), QSize(698, 455));
-    EXPECT_EQ(w.Command3->text(), u("立刻开始转换！"));
-    EXPECT_EQ(w.CmdToolsBar[2]->text(), u("移除文件"));
-    EXPECT_EQ(w.CmdToolsBar[2]->toolTip(), "Remove File(s) from List");
-    EXPECT_EQ(w.txtPath->toolTip(), "Select a Folder to Output");
-    EXPECT_EQ(w.LV->model()->headerData(0, Qt::Horizontal).toString(), u("文件名"));
+    EXPECT_EQ(widget<QWidget>(w, "client")->size(), QSize(698, 455));
+    EXPECT_EQ(widget<QPushButton>(w, "Command3")->text(), u("立刻开始转换！"));
+    EXPECT_EQ(widget<QToolButton>(w, "CmdToolsBar2")->text(), u("移除文件"));
+    EXPECT_EQ(widget<QToolButton>(w, "CmdToolsBar2")->toolTip(), "Remove File(s) from List");
+    EXPECT_EQ(widget<QLineEdit>(w, "txtPath")->toolTip(), "Select a Folder to Output");
+    EXPECT_EQ(widget<QTreeView>(w, "LV")->model()->headerData(0, Qt::Horizontal).toString(),
+              u("文件名"));
     EXPECT_EQ(w.windowTitle(), "Vordana");
     // The format and video boxes exist but are not seen; the picture bar lies below the area.
-    for (QWidget* hidden : {static_cast<QWidget*>(w.cmbOF), static_cast<QWidget*>(w.cmbS),
-                            static_cast<QWidget*>(w.cmbVB), static_cast<QWidget*>(w.cmbF),
-                            static_cast<QWidget*>(w.txtAction)}) {
-        EXPECT_TRUE(hidden->isHidden()) << hidden->objectName().toStdString();
+    for (const char* hidden : {"cmbOF", "cmbS", "cmbVB", "cmbF", "txtAction"}) {
+        EXPECT_TRUE(widget<QWidget>(w, hidden)->isHidden()) << hidden;
     }
-    EXPECT_GE(w.imgPB->y(), w.client->height());
-    EXPECT_GE(w.picDrag->x(), w.client->width());
+    const QWidget* client = widget<QWidget>(w, "client");
+    EXPECT_GE(widget<QLabel>(w, "imgPB")->y(), client->height());
+    EXPECT_GE(widget<HotSpot>(w, "picDrag")->x(), client->width());
 }
 
 TEST_F(WindowTest, AtTwelveTwipsPerPixelTwipsAndFontsShrinkAndPixelsStay) {
     frmMain& w = window(false);
-    const QRect lvPixels = w.LV->geometry();
-    const double lvFont = w.LV->font().pointSizeF();
-    const double pathFont = w.txtPath->font().pointSizeF();
+    QTreeView* LV = widget<QTreeView>(w, "LV");
+    QLineEdit* txtPath = widget<QLineEdit>(w, "txtPath");
+    const QRect lvPixels = LV->geometry();
+    const double lvFont = LV->font().pointSizeF();
+    const double pathFont = txtPath->font().pointSizeF();
     w.scaleForDisplay(12, 12);
-    const QRectF lv = MainWindowLayout::twips(w.LV);
+    const QRectF lv = MainWindowLayout::twips(LV);
     EXPECT_DOUBLE_EQ(lv.left(), 60 * 0.8);
     EXPECT_DOUBLE_EQ(lv.top(), 1350 * 0.8);
     EXPECT_DOUBLE_EQ(lv.width(), 6825 * 0.8);
-    EXPECT_DOUBLE_EQ(MainWindowLayout::twips(w.Command3).height(), 885 * 0.8);
-    EXPECT_EQ(w.LV->geometry(), lvPixels) << "the design size in pixels is kept";
-    EXPECT_NEAR(w.LV->font().pointSizeF(), lvFont * 0.8, 0.01);
-    EXPECT_NEAR(w.txtPath->font().pointSizeF(), pathFont * 0.8 * 0.8, 0.01);
+    EXPECT_DOUBLE_EQ(MainWindowLayout::twips(widget<QPushButton>(w, "Command3")).height(),
+                     885 * 0.8);
+    EXPECT_EQ(LV->geometry(), lvPixels) << "the design size in pixels is kept";
+    EXPECT_NEAR(LV->font().pointSizeF(), lvFont * 0.8, 0.01);
+    EXPECT_NEAR(txtPath->font().pointSizeF(), pathFont * 0.8 * 0.8, 0.01);
 }
 
 TEST_F(WindowTest, StartWithAnEmptyListAsksForAFileAndChangesNothing) {
     frmMain& w = window();
     m_prompts.expectMessage();
-    QTest::mouseClick(w.Command3, Qt::LeftButton);
+    QTest::mouseClick(widget<QPushButton>(w, "Command3"), Qt::LeftButton);
     ASSERT_EQ(m_prompts.messages().size(), 1);
     EXPECT_EQ(m_prompts.messages()[0].text, u("请先添加一个文件"));
     EXPECT_EQ(m_prompts.messages()[0].caption, u("添加"));
     EXPECT_EQ(m_prompts.messages()[0].icon, Prompts::Icon::Exclamation);
     EXPECT_FALSE(w.isConverting());
-    EXPECT_TRUE(w.Command3->isEnabled());
-    EXPECT_TRUE(w.cmbBR->isEnabled());
+    EXPECT_TRUE(widget<QPushButton>(w, "Command3")->isEnabled());
+    EXPECT_TRUE(widget<QComboBox>(w, "cmbBR")->isEnabled());
 }
 
 TEST_F(WindowTest, ListAndQueueAgreeThroughAddRemoveAndClear) {
@@ -99,18 +108,18 @@ TEST_F(WindowTest, ListAndQueueAgreeThroughAddRemoveAndClear) {
     EXPECT_EQ(w.lstFile.paths(), (QStringList{"/m/a.ape", "/m/c.ape"}));
     EXPECT_EQ(rowText(w, 1, 0), "/m/c.ape");
     w.ShowHintIfEmpty();
-    EXPECT_TRUE(w.picText->isHidden());
+    EXPECT_TRUE(widget<QFrame>(w, "picText")->isHidden());
     w.ClearList();
     EXPECT_TRUE(w.lstFile.isEmpty());
     EXPECT_EQ(rowCount(w), 0);
-    EXPECT_FALSE(w.picText->isHidden());
+    EXPECT_FALSE(widget<QFrame>(w, "picText")->isHidden());
 }
 
 TEST_F(WindowTest, RunConvertsEverythingIncludingFilesAddedMeanwhileAndResets) {
     useEncoder("fake_coder");
     frmMain& w = window();
     const QString out = folder() + "/out";
-    w.txtPath->setText(out);  // no trailing separator
+    widget<QLineEdit>(w, "txtPath")->setText(out);  // no trailing separator
     w.AddFileRow(input("/one.ape"));
     w.AddFileRow(input("/two.ape"));
     bool added = false;
@@ -123,14 +132,15 @@ TEST_F(WindowTest, RunConvertsEverythingIncludingFilesAddedMeanwhileAndResets) {
     bool disabledDuringRun = false;
     QStringList folderAtStart;
     QObject::connect(&w.run(), &ConversionRun::fileStarted, [&] {
-        disabledDuringRun = !w.Command3->isEnabled() && !w.cmbBR->isEnabled();
-        folderAtStart << w.txtPath->text();
+        disabledDuringRun = !widget<QPushButton>(w, "Command3")->isEnabled() &&
+                            !widget<QComboBox>(w, "cmbBR")->isEnabled();
+        folderAtStart << widget<QLineEdit>(w, "txtPath")->text();
     });
     convert(w);
 
     EXPECT_TRUE(disabledDuringRun);
     EXPECT_EQ(folderAtStart.value(0), out + "/") << "the separator comes before the first file";
-    EXPECT_EQ(w.txtPath->text(), out + "/");
+    EXPECT_EQ(widget<QLineEdit>(w, "txtPath")->text(), out + "/");
     EXPECT_EQ(w.run().results().size(), 3);
     EXPECT_TRUE(w.run().results().last().input.endsWith("/late.ape"));
     EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 3);
@@ -138,13 +148,13 @@ TEST_F(WindowTest, RunConvertsEverythingIncludingFilesAddedMeanwhileAndResets) {
     EXPECT_EQ(rowCount(w), 0);
     EXPECT_EQ(m_prompts.opened(), QStringList{out + "/"});
     EXPECT_EQ(m_prompts.sounds(), QStringList{folder() + "/sound.wav"});
-    EXPECT_FALSE(w.picDrag->isHidden());
-    EXPECT_EQ(w.lblPB->text(), "Done.");
-    EXPECT_EQ(w.pb->value(), 0);
-    EXPECT_EQ(w.imgPB->width(), 0);
-    EXPECT_TRUE(w.Command3->isEnabled());
-    EXPECT_TRUE(w.cmbBR->isEnabled());
-    EXPECT_TRUE(w.CmdToolsBar[0]->isEnabled());
+    EXPECT_FALSE(widget<HotSpot>(w, "picDrag")->isHidden());
+    EXPECT_EQ(widget<QLabel>(w, "lblPB")->text(), "Done.");
+    EXPECT_EQ(widget<QProgressBar>(w, "pb")->value(), 0);
+    EXPECT_EQ(widget<QLabel>(w, "imgPB")->width(), 0);
+    EXPECT_TRUE(widget<QPushButton>(w, "Command3")->isEnabled());
+    EXPECT_TRUE(widget<QComboBox>(w, "cmbBR")->isEnabled());
+    EXPECT_TRUE(widget<QToolButton>(w, "CmdToolsBar0")->isEnabled());
 }
 
 TEST_F(WindowTest, SoundStaysOffWhenTheOptionsSaySo) {
@@ -157,13 +167,13 @@ TEST_F(WindowTest, SoundStaysOffWhenTheOptionsSaySo) {
     w.AddFileRow(input("/one.ape"));
     convert(w);
     EXPECT_TRUE(m_prompts.sounds().isEmpty());
-    EXPECT_EQ(w.lblPB->text(), "Done.");
+    EXPECT_EQ(widget<QLabel>(w, "lblPB")->text(), "Done.");
 }
 
 TEST_F(WindowTest, FailedFileIsNamedAndTheRunDoesNotSayDone) {
     useEncoder("fake_coder");
     frmMain& w = window();
-    w.txtPath->setText(folder() + "/out/");
+    widget<QLineEdit>(w, "txtPath")->setText(folder() + "/out/");
     w.AddFileRow(input("/good.ape"));
     w.AddFileRow(input("/will-fail.ape"));
     m_prompts.expectMessage();
@@ -171,7 +181,7 @@ TEST_F(WindowTest, FailedFileIsNamedAndTheRunDoesNotSayDone) {
     ASSERT_EQ(m_prompts.messages().size(), 1);
     EXPECT_TRUE(m_prompts.messages()[0].text.contains(folder() + "/will-fail.ape"));
     EXPECT_TRUE(m_prompts.messages()[0].text.contains("coder: conversion failed"));
-    EXPECT_NE(w.lblPB->text(), "Done.");
+    EXPECT_NE(widget<QLabel>(w, "lblPB")->text(), "Done.");
     EXPECT_TRUE(w.lstFile.isEmpty());
     EXPECT_EQ(QDir(folder() + "/out").entryList(QDir::Files).size(), 1) << "no partial output";
 }
@@ -186,14 +196,14 @@ TEST_F(WindowTest, MissingEncoderIsToldOnceAndTheFilesStay) {
     EXPECT_EQ(m_prompts.messages()[0].text, "File or command not found");
     EXPECT_EQ(w.lstFile.count(), 2);
     EXPECT_EQ(rowCount(w), 2);
-    EXPECT_TRUE(w.Command3->isEnabled());
+    EXPECT_TRUE(widget<QPushButton>(w, "Command3")->isEnabled());
     EXPECT_TRUE(m_prompts.opened().isEmpty());
 }
 
 TEST_F(WindowTest, RealWindowConvertsThreeFixturesToMp3) {
     useEncoder("coder");
     frmMain& w = window();
-    w.txtPath->setText(folder() + "/mp3");
+    widget<QLineEdit>(w, "txtPath")->setText(folder() + "/mp3");
     for (const char* name : {"tone.wav", "月亮代表我的心.ape", "my song.live.2010.ape"}) {
         w.AddFileRow(TestPaths::fixture(QString::fromUtf8(name)));
     }
@@ -208,7 +218,7 @@ TEST_F(WindowTest, RealWindowConvertsThreeFixturesToMp3) {
         EXPECT_EQ(info.bitRate, 320000);
     }
     EXPECT_EQ(rowCount(w), 0);
-    EXPECT_EQ(w.lblPB->text(), "Done.");
+    EXPECT_EQ(widget<QLabel>(w, "lblPB")->text(), "Done.");
 }
 
 TEST_F(WindowTest, RealWindowConvertsAVideoWithTheFormatSetupIniRestores) {
@@ -219,12 +229,13 @@ TEST_F(WindowTest, RealWindowConvertsAVideoWithTheFormatSetupIniRestores) {
                 "/video\"\r\n\"7\"\r\n");  // line 5: 3GP
     setup.close();
     frmMain& w = window();
-    EXPECT_EQ(w.cmbOF->currentIndex(), 7);
+    EXPECT_EQ(widget<QComboBox>(w, "cmbOF")->currentIndex(), 7);
     EXPECT_EQ(w.findChild<QLabel*>("Label9")->text(), QString::fromUtf8("MP3 - 音乐声音格式"))
         << "the window keeps saying MP3 whatever the format";
     QStringList labels;
-    QObject::connect(&w.run(), &ConversionRun::progressChanged,
-                     [&](int, const ProgressReport&) { labels << w.lblPB->text(); });
+    QObject::connect(&w.run(), &ConversionRun::progressChanged, [&](int, const ProgressReport&) {
+        labels << widget<QLabel>(w, "lblPB")->text();
+    });
     w.AddFileRow(QStringLiteral(VORDANA_FIXTURES_DIR "/video/clip-320x240-25fps-3s.avi"));
     convert(w);
     const QStringList outputs = QDir(folder() + "/video").entryList(QDir::Files);
@@ -236,13 +247,13 @@ TEST_F(WindowTest, RealWindowConvertsAVideoWithTheFormatSetupIniRestores) {
     EXPECT_TRUE(labels.last().startsWith(QString::fromUtf8("完成")) ||
                 labels.last().startsWith(QString::fromUtf8("创建中")))
         << "the second stage shows the others: " << labels.last().toStdString();
-    EXPECT_EQ(w.lblPB->text(), "Done.");
+    EXPECT_EQ(widget<QLabel>(w, "lblPB")->text(), "Done.");
 }
 
 TEST_F(WindowTest, RealWindowNamesTheBadFixtureBetweenTwoGoodOnes) {
     useEncoder("coder");
     frmMain& w = window();
-    w.txtPath->setText(folder() + "/mp3");
+    widget<QLineEdit>(w, "txtPath")->setText(folder() + "/mp3");
     w.AddFileRow(TestPaths::fixture("tone.wav"));
     w.AddFileRow(TestPaths::fixture("truncated.ape"));
     w.AddFileRow(TestPaths::fixture("tagged-44k-stereo.ape"));
@@ -257,7 +268,7 @@ TEST_F(WindowTest, RealWindowNamesTheBadFixtureBetweenTwoGoodOnes) {
 TEST_F(WindowTest, TheFileBeingConvertedCannotBeRemovedAndAStartDuringARunIsIgnored) {
     useEncoder("fake_coder");
     frmMain& w = window();
-    w.txtPath->setText(folder() + "/out/");
+    widget<QLineEdit>(w, "txtPath")->setText(folder() + "/out/");
     w.AddFileRow(input("/head.ape"));
     w.AddFileRow(input("/second.ape"));
     w.AddFileRow(input("/third.ape"));
@@ -289,7 +300,8 @@ TEST_F(WindowTest, TheFileBeingConvertedCannotBeRemovedAndAStartDuringARunIsIgno
             cleared = true;
             w.ClearList();
             EXPECT_EQ(w.lstFile.paths(), QStringList{folder() + "/a.ape"});
-            EXPECT_TRUE(w.picText->isHidden()) << "the hint belongs to an empty list only";
+            EXPECT_TRUE(widget<QFrame>(w, "picText")->isHidden())
+                << "the hint belongs to an empty list only";
         }
     });
     convert(w);
@@ -300,48 +312,53 @@ TEST_F(WindowTest, TheFileBeingConvertedCannotBeRemovedAndAStartDuringARunIsIgno
 
 TEST_F(WindowTest, HotSpotsLightUnderTheMouseAndRestOverTheBackground) {
     frmMain& w = window();
+    HotSpot* imgHelp = widget<HotSpot>(w, "imgHelp");
+    HotSpot* imgExit = widget<HotSpot>(w, "imgExit");
+    HotSpot* lblFeed = widget<HotSpot>(w, "lblFeed");
     const auto move = [](QWidget* target, QPoint at) {
         QMouseEvent event(QEvent::MouseMove, at, target->mapToGlobal(at), Qt::NoButton,
                           Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(target, &event);
     };
-    EXPECT_TRUE(w.imgHelp->pixmap().isNull()) << "at rest the hot-spot shows no picture";
-    move(w.imgHelp, QPoint(3, 3));
-    move(w.imgExit, QPoint(3, 3));
-    move(w.lblFeed, QPoint(3, 3));
-    EXPECT_FALSE(w.imgHelp->pixmap().isNull());
-    EXPECT_FALSE(w.imgExit->pixmap().isNull());
-    EXPECT_TRUE(w.lblFeed->font().bold());
-    EXPECT_EQ(w.imgHelp->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_TRUE(imgHelp->pixmap().isNull()) << "at rest the hot-spot shows no picture";
+    move(imgHelp, QPoint(3, 3));
+    move(imgExit, QPoint(3, 3));
+    move(lblFeed, QPoint(3, 3));
+    EXPECT_FALSE(imgHelp->pixmap().isNull());
+    EXPECT_FALSE(imgExit->pixmap().isNull());
+    EXPECT_TRUE(lblFeed->font().bold());
+    EXPECT_EQ(imgHelp->cursor().shape(), Qt::PointingHandCursor);
 
-    move(w.client, QPoint(300, 440));  // bare background between the controls
-    EXPECT_TRUE(w.imgHelp->pixmap().isNull());
-    EXPECT_TRUE(w.imgExit->pixmap().isNull());
-    EXPECT_FALSE(w.lblFeed->font().bold());
+    move(widget<QWidget>(w, "client"), QPoint(300, 440));  // bare background between the controls
+    EXPECT_TRUE(imgHelp->pixmap().isNull());
+    EXPECT_TRUE(imgExit->pixmap().isNull());
+    EXPECT_FALSE(lblFeed->font().bold());
 
     // The help click opens the help page and leaves the hot-spot at rest.
-    move(w.imgHelp, QPoint(3, 3));
-    QTest::mouseClick(w.imgHelp, Qt::LeftButton);
+    move(imgHelp, QPoint(3, 3));
+    QTest::mouseClick(imgHelp, Qt::LeftButton);
     EXPECT_EQ(m_prompts.opened(), QStringList{folder() + "/help.html"});
-    EXPECT_TRUE(w.imgHelp->pixmap().isNull());
+    EXPECT_TRUE(imgHelp->pixmap().isNull());
 }
 
 TEST_F(WindowTest, RateAndBitRateBoxesTakeNumbersOnly) {
     useEncoder("fake_coder");
     frmMain& w = window();
-    w.cmbBR->setFocus();
-    w.cmbBR->lineEdit()->clear();
-    QTest::keyClicks(w.cmbBR->lineEdit(), "128k -y /out");
-    EXPECT_EQ(w.cmbBR->currentText(), "128") << "letters, blanks and signs cannot be typed";
-    w.cmbR->lineEdit()->clear();
-    QTest::keyClicks(w.cmbR->lineEdit(), "44100 -t 1");
-    EXPECT_EQ(w.cmbR->currentText(), "441001");
-    w.cmbR->setEditText("12.2");
+    QComboBox* cmbBR = widget<QComboBox>(w, "cmbBR");
+    QComboBox* cmbR = widget<QComboBox>(w, "cmbR");
+    cmbBR->setFocus();
+    cmbBR->lineEdit()->clear();
+    QTest::keyClicks(cmbBR->lineEdit(), "128k -y /out");
+    EXPECT_EQ(cmbBR->currentText(), "128") << "letters, blanks and signs cannot be typed";
+    cmbR->lineEdit()->clear();
+    QTest::keyClicks(cmbR->lineEdit(), "44100 -t 1");
+    EXPECT_EQ(cmbR->currentText(), "441001");
+    cmbR->setEditText("12.2");
     EXPECT_EQ(w.run().settings().sampleRate, "12.2");
 
     // Whatever reaches the settings another way is still never pasted into a command line.
-    w.cmbBR->setEditText("128 -t 1");
-    w.txtPath->setText(folder() + "/out");
+    cmbBR->setEditText("128 -t 1");
+    widget<QLineEdit>(w, "txtPath")->setText(folder() + "/out");
     w.AddFileRow(input("/a.ape"));
     m_prompts.expectMessage();
     convert(w);
@@ -360,7 +377,7 @@ TEST_F(WindowTest, TenThousandRowsClearAndTheHintComesBack) {
     w.lstFile.append(many);
     w.ShowHintIfEmpty();
     ASSERT_EQ(rowCount(w), 10000);
-    EXPECT_TRUE(w.picText->isHidden());
+    EXPECT_TRUE(widget<QFrame>(w, "picText")->isHidden());
     // The window gets its events while the list empties.
     int ticks = 0;
     QTimer ticker;
@@ -369,6 +386,6 @@ TEST_F(WindowTest, TenThousandRowsClearAndTheHintComesBack) {
     w.ClearList();
     EXPECT_EQ(rowCount(w), 0);
     EXPECT_TRUE(w.lstFile.isEmpty());
-    EXPECT_FALSE(w.picText->isHidden());
+    EXPECT_FALSE(widget<QFrame>(w, "picText")->isHidden());
     EXPECT_GT(ticks, 0);
 }

@@ -39,15 +39,15 @@ protected:
 
 TEST_F(StartupTest, FirstStartShowsTheMp3PresetsAndTheDefaultFolder) {
     frmMain& w = window();
-    EXPECT_EQ(w.cmbOF->currentIndex(), 8);
-    EXPECT_EQ(w.cmbR->currentText(), "48000");
-    EXPECT_EQ(w.cmbBR->currentText(), "320");
-    EXPECT_EQ(w.cmbChannel->currentIndex(), 1);
+    EXPECT_EQ(widget<QComboBox>(w, "cmbOF")->currentIndex(), 8);
+    EXPECT_EQ(widget<QComboBox>(w, "cmbR")->currentText(), "48000");
+    EXPECT_EQ(widget<QComboBox>(w, "cmbBR")->currentText(), "320");
+    EXPECT_EQ(widget<QComboBox>(w, "cmbChannel")->currentIndex(), 1);
     // The video boxes keep the presets of the first format selected on the way.
-    EXPECT_EQ(w.cmbVB->currentText(), "1200");
-    EXPECT_EQ(w.cmbF->currentText(), "29");
-    EXPECT_EQ(w.cmbS->currentText(), u("原始大小"));
-    EXPECT_EQ(w.txtPath->text(), folder() + "/output");
+    EXPECT_EQ(widget<QComboBox>(w, "cmbVB")->currentText(), "1200");
+    EXPECT_EQ(widget<QComboBox>(w, "cmbF")->currentText(), "29");
+    EXPECT_EQ(widget<QComboBox>(w, "cmbS")->currentText(), u("原始大小"));
+    EXPECT_EQ(widget<QLineEdit>(w, "txtPath")->text(), folder() + "/output");
     EXPECT_FALSE(QFile::exists(folder() + "/options.ini")) << "loading creates no file";
     EXPECT_EQ(Options().SoundReminder, 0);
 }
@@ -55,25 +55,26 @@ TEST_F(StartupTest, FirstStartShowsTheMp3PresetsAndTheDefaultFolder) {
 TEST_F(StartupTest, ExitWritesFiveQuotedLinesThatTheNextStartRestores) {
     {
         frmMain& w = window();
-        w.cmbBR->setCurrentIndex(9);  // "128"
-        w.cmbR->setCurrentIndex(4);   // "22050"
-        w.cmbChannel->setCurrentIndex(0);
-        w.txtPath->setText(u("/音乐/my, \"odd\" out"));
+        widget<QComboBox>(w, "cmbBR")->setCurrentIndex(9);  // "128"
+        widget<QComboBox>(w, "cmbR")->setCurrentIndex(4);   // "22050"
+        widget<QComboBox>(w, "cmbChannel")->setCurrentIndex(0);
+        widget<QLineEdit>(w, "txtPath")->setText(u("/音乐/my, \"odd\" out"));
         w.imgExit_Click();
     }
     EXPECT_EQ(readFile("setup.ini"),
               u("\"9\"\r\n\"4\"\r\n\"0\"\r\n\"/音乐/my, \"odd\" out\"\r\n\"8\"\r\n").toUtf8());
 
     frmMain& again = window();
-    EXPECT_EQ(again.cmbBR->currentText(), "128") << "the same format keeps the restored values";
-    EXPECT_EQ(again.cmbR->currentText(), "22050");
-    EXPECT_EQ(again.cmbChannel->currentIndex(), 0);
-    EXPECT_EQ(again.txtPath->text(), u("/音乐/my, \"odd\" out"));
+    EXPECT_EQ(widget<QComboBox>(again, "cmbBR")->currentText(), "128")
+        << "the same format keeps the restored values";
+    EXPECT_EQ(widget<QComboBox>(again, "cmbR")->currentText(), "22050");
+    EXPECT_EQ(widget<QComboBox>(again, "cmbChannel")->currentIndex(), 0);
+    EXPECT_EQ(widget<QLineEdit>(again, "txtPath")->text(), u("/音乐/my, \"odd\" out"));
 }
 
 TEST_F(StartupTest, TypedValuesAreStoredAsNoSelection) {
     frmMain& w = window();
-    w.cmbBR->setEditText("100");
+    widget<QComboBox>(w, "cmbBR")->setEditText("100");
     w.imgExit_Click();
     EXPECT_TRUE(readFile("setup.ini").startsWith("\"-1\"\r\n\"0\"\r\n"));
 }
@@ -97,10 +98,12 @@ TEST_F(StartupTest, BadOrShortSetupFilesNeverSetAValueTheFileDoesNotHold) {
     for (const Case& c : cases) {
         writeFile("setup.ini", c.content);
         frmMain& w = window();
-        EXPECT_EQ(w.cmbBR->currentText(), c.bitRate) << c.content.toStdString();
-        EXPECT_EQ(w.cmbR->currentText(), c.rate) << c.content.toStdString();
-        EXPECT_EQ(w.cmbChannel->currentIndex(), c.channel) << c.content.toStdString();
-        EXPECT_EQ(w.txtPath->text(), c.path) << c.content.toStdString();
+        EXPECT_EQ(widget<QComboBox>(w, "cmbBR")->currentText(), c.bitRate)
+            << c.content.toStdString();
+        EXPECT_EQ(widget<QComboBox>(w, "cmbR")->currentText(), c.rate) << c.content.toStdString();
+        EXPECT_EQ(widget<QComboBox>(w, "cmbChannel")->currentIndex(), c.channel)
+            << c.content.toStdString();
+        EXPECT_EQ(widget<QLineEdit>(w, "txtPath")->text(), c.path) << c.content.toStdString();
     }
 }
 
@@ -221,8 +224,8 @@ TEST_F(StartupTest, SettingsFilesThatAreNoRegularFilesLeaveTheDefaults) {
     clock.start();
     frmMain& w = window();
     EXPECT_LT(clock.elapsed(), 5000);
-    EXPECT_EQ(w.cmbOF->currentIndex(), 8);
-    EXPECT_EQ(w.txtPath->text(), folder() + "/output");
+    EXPECT_EQ(widget<QComboBox>(w, "cmbOF")->currentIndex(), 8);
+    EXPECT_EQ(widget<QLineEdit>(w, "txtPath")->text(), folder() + "/output");
     EXPECT_EQ(Options().SoundReminder, 0);
 }
 

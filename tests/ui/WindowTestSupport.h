@@ -14,16 +14,30 @@
 #include <QTreeView>
 
 #include <memory>
+#include <stdexcept>
+
+// The window's control of that object name (its documented name) and type. A name that finds
+// none, or more than one, fails the test.
+template <class T>
+T* widget(const QWidget& w, const char* name) {
+    const QList<T*> found = w.findChildren<T*>(QString::fromLatin1(name));
+    if (found.size() != 1) {
+        ADD_FAILURE() << found.size() << " controls named " << name;
+        throw std::runtime_error(name);
+    }
+    return found.first();
+}
 
 // The list's rows as the user sees them.
 inline int rowCount(const frmMain& w) {
-    return w.LV->model()->rowCount();
+    return widget<QTreeView>(w, "LV")->model()->rowCount();
 }
 inline QString rowText(const frmMain& w, int row, int column) {
-    return w.LV->model()->index(row, column).data().toString();
+    return widget<QTreeView>(w, "LV")->model()->index(row, column).data().toString();
 }
 inline void selectRow(frmMain& w, int row) {
-    w.LV->setCurrentIndex(w.LV->model()->index(row, 0));
+    QTreeView* list = widget<QTreeView>(w, "LV");
+    list->setCurrentIndex(list->model()->index(row, 0));
 }
 
 // A window over a program folder of its own (setup.ini, options.ini, data/coder), with scripted
@@ -66,7 +80,7 @@ protected:
 
     // Clicks the start button and waits for the run to end.
     void convert(frmMain& w, int timeoutMs = 120000) {
-        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(w, "Command3"), Qt::LeftButton);
         EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isConverting(); }, timeoutMs));
     }
 
