@@ -1,7 +1,7 @@
 #include "ConvertProgress.h"
 
-#include "conversion/TrackCut.h"
 #include "cue/ImageLength.h"
+#include "cue/TrackCut.h"
 #include "filelist/NativeNames.h"
 #include "text/PrintableText.h"
 

@@ -1,6 +1,6 @@
 #include "ConvertReport.h"
 
-#include "conversion/TrackCut.h"
+#include "cue/TrackCut.h"
 #include "filelist/NativeNames.h"
 #include "text/PrintableText.h"
 

@@ -1,6 +1,6 @@
 #include "FileListModel.h"
 
-#include "conversion/TrackCut.h"
+#include "cue/TrackCut.h"
 #include "filelist/FileList.h"
 #include "filelist/FileQueue.h"
 

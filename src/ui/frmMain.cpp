@@ -10,7 +10,7 @@
 #include "WindowChrome.h"
 #include "conversion/FormatPresets.h"
 #include "conversion/OutputFormat.h"
-#include "conversion/TrackCut.h"
+#include "cue/TrackCut.h"
 #include "filelist/FileList.h"
 #include "frmMenu.h"
 #include "frmSuggest.h"

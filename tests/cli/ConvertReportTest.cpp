@@ -1,6 +1,6 @@
 #include "ConvertReport.h"
 
-#include "conversion/TrackCut.h"
+#include "cue/TrackCut.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>

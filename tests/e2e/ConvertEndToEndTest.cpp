@@ -587,3 +587,49 @@ TEST(ConvertEndToEndTest, AFifoAndALinkToADeviceInAFolderFailAndTheRestConverts)
     EXPECT_EQ(reasons.value("x.cue"), "not a regular file: a device");
     EXPECT_FALSE(outputFor(out.path(), "y").isEmpty());
 }
+
+TEST(ConvertEndToEndTest, KeptNamesMirrorTheTreeAndAnotherRunConvertsOnlyWhatIsNew) {
+    QTemporaryDir in;
+    QTemporaryDir out;
+    ASSERT_TRUE(QDir(in.path()).mkpath("lib/rock"));
+    ASSERT_TRUE(QFile::copy(TestPaths::fixture("speech-22k-mono-16bit-c1000.ape"),
+                            in.path() + "/lib/rock/x.live.ape"));
+    ASSERT_TRUE(QFile::copy(TestPaths::fixture("music-44k-stereo-16bit-c5000.ape"),
+                            in.path() + "/lib/z.ape"));
+    const QStringList options = {"--keep-names", "--tree",   "--skip-existing", "--json",
+                                 "-o",           out.path(), in.path() + "/lib"};
+    const ProcessResult first = convert(options);
+    ASSERT_EQ(first.exitCode, 0) << first.out.toStdString() << first.err.toStdString();
+    for (const char* name : {"/lib/rock/x.live.mp3", "/lib/z.mp3"}) {
+        EXPECT_TRUE(QFileInfo::exists(out.path() + name)) << name;
+    }
+
+    // The collection grew by one file: only that one converts, the others are skipped.
+    ASSERT_TRUE(QFile::copy(TestPaths::fixture("tone-44k-stereo-16bit-c2000.ape"),
+                            in.path() + "/lib/rock/new.ape"));
+    const ProcessResult second = convert(options);
+    EXPECT_EQ(second.exitCode, 0) << second.err.toStdString();
+    const QJsonObject report = QJsonDocument::fromJson(second.out.toUtf8()).object();
+    EXPECT_EQ(report.value("converted").toInt(), 1);
+    EXPECT_EQ(report.value("skipped").toInt(), 2);
+    QStringList statuses;
+    for (const QJsonValue file : report.value("files").toArray()) {
+        statuses << QFileInfo(file.toObject().value("output").toString()).fileName() + " " +
+                        file.toObject().value("status").toString();
+    }
+    statuses.sort();
+    EXPECT_EQ(statuses, (QStringList{"new.mp3 converted", "x.live.mp3 skipped", "z.mp3 skipped"}));
+}
+
+TEST(ConvertEndToEndTest, TheRunnersLogIsOffUnlessAskedFor) {
+    for (const bool asked : {false, true}) {
+        QTemporaryDir out;
+        const ProcessResult run =
+            convert({"-q", "-o", out.path(), TestPaths::fixture("tone.wav")},
+                    {asked ? "QT_LOGGING_RULES=vordana.runner.debug=true" : "QT_LOGGING_RULES="});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const bool logged = run.err.contains("/data/coder -i ") &&
+                            run.err.contains(QRegularExpression("ended \\d+ with status 0"));
+        EXPECT_EQ(logged, asked) << run.err.toStdString();
+    }
+}

@@ -2,7 +2,7 @@
 
 #include "conversion/CommandPieces.h"
 #include "conversion/GetFile.h"
-#include "conversion/TrackCut.h"
+#include "cue/TrackCut.h"
 #include "process/CommandLineText.h"
 #include "text/LeadingNumber.h"
 

@@ -1,7 +1,7 @@
 #include "filelist/InputGathering.h"
 
-#include "conversion/TrackCut.h"
 #include "cue/CueReader.h"
+#include "cue/TrackCut.h"
 #include "filelist/FolderScan.h"
 #include "platform/UserFile.h"
 

@@ -4,6 +4,7 @@
 #include "platform/Prompts.h"
 #include "process/CommandLineText.h"
 #include "process/EncoderImageName.h"
+#include "process/RunnerLog.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -52,6 +53,8 @@ std::function<int()> s_spawnFault;
 
 }  // namespace
 
+Q_LOGGING_CATEGORY(lcRunner, "vordana.runner", QtInfoMsg)
+
 void DOSOutputs::setSpawnFault(std::function<int()> fault) {
     s_spawnFault = std::move(fault);
 }
@@ -61,6 +64,7 @@ bool DOSOutputs::isPassingStartError(int error) {
 }
 
 bool DOSOutputs::failToStart(int error, const QString& text) {
+    qCDebug(lcRunner).noquote() << "cannot start:" << text << "(" << std::strerror(error) << ")";
     m_startError = error;
     m_startFailure = text;
     if (!m_retriesPassingFailures || !isPassingStartError(error)) {
@@ -190,6 +194,7 @@ bool DOSOutputs::start(const QString& CommandLine, const QString& program) {
                                : QStringLiteral("Cannot start %1: %2")
                                      .arg(m_spawned, QString::fromLocal8Bit(std::strerror(error))));
     }
+    qCDebug(lcRunner).noquote() << "started" << m_child << m_commandLine;
     m_imageName = EncoderImageName();
     m_started = true;
     m_running = true;
@@ -370,6 +375,10 @@ void DOSOutputs::finish() {
         ::close(m_pidFd);
         m_pidFd = -1;
     }
+    qCDebug(lcRunner).noquote() << "ended" << m_child << "with status" << m_exitStatus
+                                << (m_endingSignal != 0
+                                        ? QStringLiteral("(signal %1)").arg(m_endingSignal)
+                                        : QString());
     m_child = -1;
     m_running = false;
     emit CommandOver();

@@ -521,3 +521,46 @@ TEST(SecondStageCommandTest, SizesAndNumbersThatAreNotSuchNeverReachTheCommandLi
     EXPECT_TRUE(BuildSecondStageCommand(settings, u("E:\\v\\clip.avi"), kAt953, platform)
                     .problem.isEmpty());
 }
+
+TEST(EncoderCommandTest, AudioFormatsBuildTheirTemplatesWithTheSourcesValuesLeftOut) {
+    const struct {
+        int format;
+        const char* rate;
+        int channelIndex;
+        const char* vbr;
+        const char* tail;  // after "coder -i "/m/a.ape" -y -vn"
+    } cases[] = {
+        {9, "source", 2, "", " -c:a flac -compression_level 5 \"/o/a_953.flac\""},
+        {9, "44100", 0, "", " -ar 44100 -c:a flac -compression_level 5 -ac 1 \"/o/a_953.flac\""},
+        {10, "source", 2, "", " -ar 48000 -c:a libopus -b:a 160k \"/o/a_953.opus\""},
+        {11, "source", 1, "", " -c:a aac -b:a 256k -ac 2 \"/o/a_953.m4a\""},
+        {12, "source", 2, "", " -c:a libvorbis -q:a 6 \"/o/a_953.ogg\""},
+        {8, "source", 1, "", " -ab 320k -ac 2 \"/o/a_953.mp3\""},
+        {8, "48000", 1, "2", " -ar 48000 -q:a 2 -ac 2 \"/o/a_953.mp3\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tail);
+        EncoderSettings settings;
+        settings.applyPreset(c.format);
+        settings.sampleRate = u(c.rate);
+        settings.channelIndex = c.channelIndex;
+        settings.vbr = u(c.vbr);
+        settings.outputFolder = u("/o/");
+        const EncoderCommand command =
+            BuildEncoderCommand(settings, u("/m/a.ape"), kAt953, nativePlatform());
+        EXPECT_EQ(command.commandLine,
+                  u("/opt/vordana/data/coder -i \"/m/a.ape\" -y -vn") + u(c.tail));
+        EXPECT_TRUE(command.writesFinalFile);
+    }
+    // Names kept: the whole name without its extension, no time stamp.
+    EncoderSettings flac;
+    flac.applyPreset(9);
+    flac.keepNames = true;
+    flac.outputFolder = u("/o/");
+    EXPECT_EQ(
+        BuildEncoderCommand(flac, u("/m/my song.live.ape"), kAt953, nativePlatform()).outputPath,
+        u("/o/my song.live.flac"));
+    flac.level = u("9 -y");
+    EXPECT_EQ(BuildEncoderCommand(flac, u("/m/a.ape"), kAt953, nativePlatform()).problem,
+              u("the compression level \"9 -y\" is not a number"));
+}

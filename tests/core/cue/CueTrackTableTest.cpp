@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "conversion/TrackCut.h"
 #include "cue/CueParser.h"
+#include "cue/TrackCut.h"
 
 #include "CueTestFiles.h"
 

@@ -1,4 +1,4 @@
-#include "conversion/TrackCut.h"
+#include "cue/TrackCut.h"
 
 #include "cue/CueTrackTable.h"
 
