@@ -13,6 +13,7 @@
 #include <array>
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -67,6 +68,9 @@ void frmMain::connectCommands() {
     });
     connect(&c.start, &QAction::triggered, this, &frmMain::imgStart_Click);
     connect(&c.browse, &QAction::triggered, this, &frmMain::imgBrowse_Click);
+    // A format is chosen by selecting it in the format box, which applies its presets.
+    connect(&c.formatGroup, &QActionGroup::triggered, this,
+            [this](QAction* format) { cmbOF->setCurrentIndex(format->data().toInt()); });
 
     // The buttons and hot-spots that reach them.
     for (QObject* button : {static_cast<QObject*>(Command3), static_cast<QObject*>(imgStart),
@@ -112,7 +116,7 @@ void frmMain::connectCommands() {
 
 frmMenu& frmMain::menus() {
     if (!m_menus) {
-        m_menus = std::make_unique<frmMenu>(txtAction, &m_commands.clearList);
+        m_menus = std::make_unique<frmMenu>(txtAction, &m_commands.clearList, m_commands.formats);
     }
     return *m_menus;
 }

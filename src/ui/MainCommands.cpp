@@ -1,5 +1,7 @@
 #include "MainCommands.h"
 
+#include "FormatLabels.h"
+
 MainCommands::MainCommands(QObject* parent) : QObject(parent) {
     addFile.setObjectName(QStringLiteral("menuAdd"));
     addFolder.setObjectName(QStringLiteral("menuAddFolder"));
@@ -8,4 +10,12 @@ MainCommands::MainCommands(QObject* parent) : QObject(parent) {
     clearList.setObjectName(QStringLiteral("menuClear"));
     options.setObjectName(QStringLiteral("menuReminder"));
     about.setObjectName(QStringLiteral("menuAbout"));
+    for (const FormatChoice& choice : formatChoices()) {
+        auto* format = new QAction(choice.menuText, this);
+        format->setObjectName(QStringLiteral("menuFormat%1").arg(choice.index));
+        format->setCheckable(true);
+        format->setData(choice.index);
+        formatGroup.addAction(format);
+        formats.append(format);
+    }
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QAction>
+#include <QActionGroup>
+#include <QList>
 #include <QObject>
 
 #include <array>
@@ -27,6 +29,10 @@ public:
     QAction notice{this};  // the maker's notice
     QAction start{this};
     QAction browse{this};
+    // The 输出格式 submenus: one checkable action per offered format (formatChoices()), exclusive,
+    // its data the format index, its object name menuFormat<index>.
+    QActionGroup formatGroup{this};
+    QList<QAction*> formats;
 
     // The words the popup menus write into the command field, each with its command, in the
     // order the field is tested against them.

@@ -58,8 +58,10 @@ bool frmMain::Form_Load() {
     txtPath->setText(defaultFolder);
 
     const RestoredSetup restored = m_session.restoreSetup();
+    // A position the box does not offer for the format in force (the source's channels while
+    // MP3 is selected) is not restored.
     const auto select = [](QComboBox* box, std::optional<int> index) {
-        if (index) {
+        if (index && *index < box->count()) {
             box->setCurrentIndex(*index);
         }
     };

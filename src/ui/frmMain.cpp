@@ -52,10 +52,44 @@ QComboBox* comboBox(QWidget* parent, const QString& name, const QStringList& ite
 }
 
 // The box's text goes into the encoder's command line: only digits and at most one point can be
-// typed (what would become an option, "128 -t 1", cannot).
+// typed (what would become an option, "128 -t 1", cannot). A word the box offers as an entry (the
+// source's own rate) may stand there too, and be edited away.
+class NumberOrEntry : public QRegularExpressionValidator {
+public:
+    explicit NumberOrEntry(QComboBox* box)
+        : QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*\\.?[0-9]*")), box),
+          m_box(box) {}
+
+    State validate(QString& input, int& pos) const override {
+        const State number = QRegularExpressionValidator::validate(input, pos);
+        if (number != Invalid) {
+            return number;
+        }
+        for (int i = 0; i < m_box->count(); ++i) {
+            const QString entry = m_box->itemText(i);
+            if (entry.startsWith(input)) {
+                return entry == input ? Acceptable : Intermediate;
+            }
+        }
+        return Invalid;
+    }
+
+private:
+    const QComboBox* m_box;
+};
+
 void acceptNumbersOnly(QComboBox* box) {
-    static const QRegularExpression number(QStringLiteral("[0-9]*\\.?[0-9]*"));
-    box->setValidator(new QRegularExpressionValidator(number, box));
+    box->setValidator(new NumberOrEntry(box));
+}
+
+// Adds or removes an entry after the box's list.
+void offerEntry(QComboBox* box, const QString& entry, bool offered) {
+    const int at = box->findText(entry, Qt::MatchExactly);
+    if (offered && at < 0) {
+        box->addItem(entry);
+    } else if (!offered && at >= 0) {
+        box->removeItem(at);
+    }
 }
 
 QLabel* label(QWidget* parent, const QString& name, const QString& text) {
@@ -180,8 +214,9 @@ void frmMain::buildLayout() {
 
     place(label(client, QStringLiteral("Label1"), QStringLiteral("输出格式：")), 7290, 1290, 900,
           210);
-    place(label(client, QStringLiteral("Label9"), QStringLiteral("MP3 - 音乐声音格式")), 7320, 1680,
-          2865, 375);
+    Label9 = label(client, QStringLiteral("Label9"),
+                   shownChoice(EncoderSettings::kMp3Format).description);
+    place(Label9, 7320, 1680, 2865, 375);
     place(label(client, QStringLiteral("Label5"), QStringLiteral("声音频率：")), 7290, 2130, 900,
           210);
     cmbR = comboBox(client, QStringLiteral("cmbR"), sampleRateItems(), true);
@@ -286,6 +321,10 @@ void frmMain::buildMenus() {
     QMenu* menuOperate = menuBar()->addMenu(QStringLiteral("文件操作"));
     menuOperate->addAction(&m_commands.removeSelected);
     menuOperate->addAction(&m_commands.clearList);
+    menuOperate->addSeparator();
+    QMenu* menuFormat = menuOperate->addMenu(QStringLiteral("输出格式"));
+    menuFormat->setObjectName(QStringLiteral("menuFormat"));
+    menuFormat->addActions(m_commands.formats);
     QMenu* menuR = menuBar()->addMenu(QStringLiteral("提示设置"));
     menuR->addAction(&m_commands.options);
     QMenu* menuA = menuBar()->addMenu(QStringLiteral("关于"));
@@ -297,7 +336,7 @@ void frmMain::bindSettings() {
     connect(cmbBR, &QComboBox::currentTextChanged, this,
             [&settings](const QString& text) { settings.bitRate = text; });
     connect(cmbR, &QComboBox::currentTextChanged, this,
-            [&settings](const QString& text) { settings.sampleRate = text; });
+            [&settings](const QString& text) { settings.sampleRate = sampleRateFromText(text); });
     connect(cmbChannel, &QComboBox::currentIndexChanged, this,
             [&settings](int index) { settings.channelIndex = index; });
     connect(cmbVB, &QComboBox::currentTextChanged, this,
@@ -324,6 +363,7 @@ void frmMain::cmbOF_Click() {
     if (!format) {
         return;
     }
+    showFormat(*format);
     const FormatPreset& preset = format->preset;
     // A preset text also selects the list entry of that text (or none), so what setup.ini
     // stores is what the box shows.
@@ -338,7 +378,9 @@ void frmMain::cmbOF_Click() {
     if (preset.frameSize) {
         write(cmbS, textOfVideoSize(*preset.frameSize));
     }
-    write(cmbR, preset.sampleRate);
+    if (preset.sampleRate) {
+        write(cmbR, textOfSampleRate(*preset.sampleRate));
+    }
     write(cmbBR, preset.bitRate);
     if (preset.channelIndex < cmbChannel->count()) {
         cmbChannel->setCurrentIndex(preset.channelIndex);
@@ -348,6 +390,28 @@ void frmMain::cmbOF_Click() {
     settings.level = preset.level.value_or(settings.level);
     settings.quality = preset.quality.value_or(settings.quality);
     settings.vbr = preset.vbr.value_or(settings.vbr);
+}
+
+void frmMain::showFormat(const OutputFormat& format) {
+    const FormatChoice& shown = shownChoice(format.index);
+    Label9->setText(shown.description);
+    // A video target checks no format command: it is not one of theirs.
+    for (QAction* command : m_commands.formats) {
+        command->setChecked(command->data().toInt() == format.index);
+    }
+    offerEntry(cmbR, sourceRateItem(), shown.keepsSource);
+    offerEntry(cmbChannel, sourceChannelsItem(), shown.keepsSource);
+    enableFormatBoxes();
+}
+
+void frmMain::enableFormatBoxes() {
+    // A box whose value the format's command lines do not take is off (Opus always encodes at
+    // 48000 Hz, FLAC and Vorbis have no bit rate). The format box is off during a run, and so are
+    // these then.
+    const OutputFormat* shown = outputFormat(shownChoice(cmbOF->currentIndex()).index);
+    const bool on = cmbOF->isEnabled() && shown;
+    cmbBR->setEnabled(on && shown->uses(Setting::BitRate));
+    cmbR->setEnabled(on && shown->uses(Setting::SampleRate));
 }
 
 int frmMain::selectedIndex(const QComboBox* box) const {
@@ -405,6 +469,8 @@ void frmMain::setRunControlsEnabled(bool enabled) {
                                                       cmbF, cmbChannel, imgConvert, lblFeed}) {
         w->setEnabled(enabled);
     }
+    m_commands.formatGroup.setEnabled(enabled);
+    enableFormatBoxes();
 }
 
 void frmMain::imgStart_Click() {

@@ -21,6 +21,7 @@ class frmMenu;
 class frmSuggest;
 class WindowChrome;
 class QComboBox;
+struct OutputFormat;
 class QFrame;
 class QLineEdit;
 class QProgressBar;
@@ -73,7 +74,8 @@ public:
     void RunQueue();
     bool isConverting() const { return m_session.isConverting() || Timer1.isActive(); }
 
-    // Output format selection applies the format's presets.
+    // Output format selection applies the format's presets, after the label, the format
+    // commands and the boxes show what the format takes.
     void cmbOF_Click();
 
     // Getting files in: the open-file dialog, the folder scan, drops on the list or the drop
@@ -131,6 +133,8 @@ private:
     void showProgress(const ProgressReport& report);
     void showLabel(const QString& text);
     void setRunControlsEnabled(bool enabled);
+    void showFormat(const OutputFormat& format);
+    void enableFormatBoxes();
     void onRunFinished();
     void finishRun();
     void Form_Unload();
@@ -145,6 +149,7 @@ private:
     QTreeView* LV = nullptr;
     QFrame* picText = nullptr;
     QLabel* lblText = nullptr;
+    QLabel* Label9 = nullptr;
     QComboBox* cmbOF = nullptr;
     QComboBox* cmbBR = nullptr;
     QComboBox* cmbR = nullptr;

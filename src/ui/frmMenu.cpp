@@ -2,7 +2,8 @@
 
 #include <QLineEdit>
 
-frmMenu::frmMenu(QLineEdit* commandField, QAction* clearList) : m_commandField(commandField) {
+frmMenu::frmMenu(QLineEdit* commandField, QAction* clearList, const QList<QAction*>& formats)
+    : m_commandField(commandField) {
     menuFile.setTitle(QStringLiteral("File"));
     addWordItem(menuFile, QStringLiteral("添加文件(&A)"), QStringLiteral("AddaFile"));
     addWordItem(menuFile, QStringLiteral("添加目录(&F)"), QStringLiteral("menuAddaFolder"));
@@ -22,6 +23,9 @@ frmMenu::frmMenu(QLineEdit* commandField, QAction* clearList) : m_commandField(c
     QAction* removeAll = menuRemove.addAction(QStringLiteral("移除全部"));
     removeAll->setObjectName(QStringLiteral("menuRemoveAll"));
     connect(removeAll, &QAction::triggered, clearList, &QAction::trigger);
+    menuFormat.setTitle(QStringLiteral("输出格式"));
+    menuFormat.addActions(formats);
+    menuRemove.addMenu(&menuFormat);
 
     // The right-click menu carries its own copies of the three groups, so each menu owns its
     // items and a popup can find all of them.

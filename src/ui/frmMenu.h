@@ -8,19 +8,23 @@ class QLineEdit;
 
 // The popup menus. Never shown as a window: it holds four groups ("File", "Options", "About",
 // "Remove") whose items write a command word into the main window's command field, plus the
-// list's right-click menu offering the first three groups.
+// list's right-click menu offering the first three groups. The remove group also offers the
+// output formats (输出格式), the main window's own format commands.
 class frmMenu : public QObject {
     Q_OBJECT
 
 public:
     // `commandField` is the main window's txtAction; `clearList` is the command that empties the
-    // list, which the one item without a word (menuRemoveAll) triggers.
-    frmMenu(QLineEdit* commandField, QAction* clearList);
+    // list, which the one item without a word (menuRemoveAll) triggers; `formats` are the
+    // format commands.
+    frmMenu(QLineEdit* commandField, QAction* clearList, const QList<QAction*>& formats);
 
     QMenu menuFile;
     QMenu menuOptions;
     QMenu menuAbout;
     QMenu menuRemove;
+    // The remove group's 输出格式 submenu, holding the main window's format commands.
+    QMenu menuFormat;
     QMenu listMenu;  // right click on the list: File, Options and About
 
 private:

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -247,6 +248,23 @@ TEST_F(WindowTest, RealWindowConvertsAVideoWithTheFormatSetupIniRestores) {
     EXPECT_TRUE(labels.last().startsWith(QString::fromUtf8("完成")) ||
                 labels.last().startsWith(QString::fromUtf8("创建中")))
         << "the second stage shows the others: " << labels.last().toStdString();
+    EXPECT_EQ(widget<QLabel>(w, "lblPB")->text(), "Done.");
+}
+
+TEST_F(WindowTest, RealWindowConvertsToTheFormatChosenInTheMenu) {
+    useEncoder("coder");
+    frmMain& w = window();
+    w.findChild<QAction*>("menuFormat9")->trigger();  // FLAC
+    widget<QLineEdit>(w, "txtPath")->setText(folder() + "/flac");
+    w.AddFileRow(TestPaths::fixture("tone-44k-stereo-16bit-c2000.ape"));
+    convert(w);
+    const QStringList outputs = QDir(folder() + "/flac").entryList(QDir::Files);
+    ASSERT_EQ(outputs.size(), 1) << outputs.join(", ").toStdString();
+    EXPECT_TRUE(outputs[0].endsWith(".flac")) << outputs[0].toStdString();
+    const MediaInfo info = probeMedia(folder() + "/flac/" + outputs[0]);
+    EXPECT_EQ(info.codec, "flac");
+    EXPECT_EQ(info.sampleRate, 44100) << "the source's own rate";
+    EXPECT_EQ(info.channels, 2);
     EXPECT_EQ(widget<QLabel>(w, "lblPB")->text(), "Done.");
 }
 

@@ -4,11 +4,15 @@
 
 #include <QComboBox>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QValidator>
 
 #include "InstanceChannel.h"
+#include "frmMenu.h"
 #include "platform/PrivateTempFolder.h"
 #include "platform/SingleInstance.h"
 
@@ -70,6 +74,58 @@ TEST_F(StartupTest, ExitWritesFiveQuotedLinesThatTheNextStartRestores) {
     EXPECT_EQ(widget<QComboBox>(again, "cmbR")->currentText(), "22050");
     EXPECT_EQ(widget<QComboBox>(again, "cmbChannel")->currentIndex(), 0);
     EXPECT_EQ(widget<QLineEdit>(again, "txtPath")->text(), u("/音乐/my, \"odd\" out"));
+}
+
+TEST_F(StartupTest, FlacChosenInTheMenuIsStoredAndComesBackWithItsBoxes) {
+    {
+        frmMain& w = window();
+        const QMenu* formats = w.menuBar()->findChild<QMenu*>("menuFormat");
+        ASSERT_TRUE(formats);
+        EXPECT_EQ(formats->title(), u("输出格式"));
+        EXPECT_EQ(formats->parent()->property("title").toString(), u("文件操作"));
+        QStringList texts;
+        for (QAction* format : formats->actions()) {
+            texts << format->text();
+        }
+        EXPECT_EQ(texts, (QStringList{"MP3", "FLAC", "Opus", "AAC", "Ogg Vorbis"}));
+        EXPECT_TRUE(formats->actions()[0]->isChecked());
+        EXPECT_TRUE(w.menus().menuRemove.actions().contains(w.menus().menuFormat.menuAction()));
+        EXPECT_EQ(w.menus().menuFormat.actions(), formats->actions())
+            << "the popup offers the same";
+
+        formats->actions()[1]->trigger();
+        EXPECT_EQ(widget<QComboBox>(w, "cmbOF")->currentIndex(), 9);
+        EXPECT_FALSE(formats->actions()[0]->isChecked());
+        EXPECT_EQ(widget<QLabel>(w, "Label9")->text(), u("FLAC - 无损音频格式"));
+        EXPECT_FALSE(widget<QComboBox>(w, "cmbBR")->isEnabled());
+        EXPECT_TRUE(widget<QComboBox>(w, "cmbR")->isEnabled());
+        EXPECT_EQ(widget<QComboBox>(w, "cmbR")->currentText(), u("原始频率"));
+        EXPECT_EQ(widget<QComboBox>(w, "cmbChannel")->currentText(), u("原始声道"));
+        EXPECT_EQ(w.run().settings().sampleRate, "source");
+        EXPECT_EQ(w.run().settings().channelIndex, 2);
+        EXPECT_EQ(w.run().settings().level, "5");
+        w.imgExit_Click();
+    }
+    EXPECT_EQ(readFile("setup.ini").split('\n').value(4), "\"9\"\r");
+
+    frmMain& w = window();
+    EXPECT_EQ(widget<QComboBox>(w, "cmbOF")->currentIndex(), 9);
+    EXPECT_TRUE(w.findChild<QAction*>("menuFormat9")->isChecked());
+    EXPECT_EQ(widget<QLabel>(w, "Label9")->text(), u("FLAC - 无损音频格式"));
+    EXPECT_EQ(w.run().settings().sampleRate, "source");
+
+    // Opus always encodes at 48000 Hz; MP3 gets back its own lists and a numbers-only rate box.
+    w.findChild<QAction*>("menuFormat10")->trigger();
+    EXPECT_FALSE(widget<QComboBox>(w, "cmbR")->isEnabled());
+    EXPECT_TRUE(widget<QComboBox>(w, "cmbBR")->isEnabled());
+    w.findChild<QAction*>("menuFormat8")->trigger();
+    EXPECT_EQ(widget<QLabel>(w, "Label9")->text(), u("MP3 - 音乐声音格式"));
+    EXPECT_EQ(widget<QComboBox>(w, "cmbR")->count(), 8);
+    EXPECT_EQ(widget<QComboBox>(w, "cmbChannel")->count(), 2);
+    QString typed = u("原始频率");
+    int position = 0;
+    EXPECT_EQ(widget<QComboBox>(w, "cmbR")->validator()->validate(typed, position),
+              QValidator::Invalid);
 }
 
 TEST_F(StartupTest, TypedValuesAreStoredAsNoSelection) {
