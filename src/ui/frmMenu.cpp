@@ -39,6 +39,8 @@ frmMenu::frmMenu(QLineEdit* commandField, QAction* clearList, const QList<QActio
             }
         }
     }
+    // The formats come last, as the same commands the menu bar offers.
+    listMenu.addMenu(QStringLiteral("输出格式"))->addActions(formats);
 }
 
 void frmMenu::addWordItem(QMenu& menu, const QString& caption, const QString& word) {

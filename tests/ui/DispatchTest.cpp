@@ -112,13 +112,13 @@ TEST_F(WindowTest, MenuBarAndRightClickReachTheSameOperations) {
     w.findChild<QAction*>("menuAdd")->trigger();
     EXPECT_EQ(w.lstFile.paths(), QStringList{"/m/picked.wav"});
 
-    // The right click on the list offers the File, Options and About groups.
+    // The right click on the list offers the File, Options and About groups and the formats.
     m_prompts.expectPopup(u("关于(&A)"));
     m_prompts.expectMessage();
     emit widget<QTreeView>(w, "LV")->customContextMenuRequested(QPoint(5, 5));
     ASSERT_EQ(m_prompts.popupCaptions().size(), 1);
     for (const char* caption : {"File", "Options", "About", "添加文件(&A)", "添加目录(&F)",
-                                "退出(&E)", "设置(&O)", "帮助(&H)"}) {
+                                "退出(&E)", "设置(&O)", "帮助(&H)", "输出格式"}) {
         EXPECT_TRUE(m_prompts.popupCaptions()[0].contains(u(caption))) << caption;
     }
     ASSERT_EQ(m_prompts.messages().size(), 1);
