@@ -224,10 +224,10 @@ check_validators() {
   local type
   group
   for type in audio/x-ape audio/ape audio/flac audio/x-wav audio/ogg audio/mpeg audio/mp4 \
-    audio/x-ms-wma audio/x-aiff audio/x-wavpack audio/x-tta; do
+    audio/x-ms-wma audio/x-aiff audio/x-wavpack audio/x-tta application/x-cue; do
     grep -q -E "^MimeType=(.*;)?${type//+/\\+};" "$desktop" || fail "MimeType lacks $type"
   done
-  group_ok "the desktop file names APE and the other audio types"
+  group_ok "the desktop file names APE, the other audio types and CUE sheets"
   grep -q -x 'Name\[zh_CN\]=.*' "$desktop" && grep -q -x 'GenericName\[zh_CN\]=音频转换器' "$desktop" &&
     grep -q -x 'Comment\[zh_CN\]=.*' "$desktop" && ok "the desktop file has its Chinese texts" ||
     fail "the desktop file lacks a zh_CN Name, GenericName or Comment"
