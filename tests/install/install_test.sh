@@ -212,6 +212,21 @@ check_validators() {
   grep -q -F "<release version=\"$VORDANA_VERSION\"" "$metainfo" &&
     ok "the metainfo lists release $VORDANA_VERSION" ||
     fail "the metainfo has no <release> of version $VORDANA_VERSION (add one)"
+  grep -q -x -F '  <url type="homepage">https://vordana.org</url>' "$metainfo" &&
+    grep -q -x -E '  <project_license>[A-Za-z0-9.+-]+</project_license>' "$metainfo" &&
+    ok "the metainfo names the homepage and the project licence" ||
+    fail "the metainfo lacks the homepage URL or the project licence"
+  # The screenshot is published from docs/ under its own name; its size is that picture's.
+  local image shot
+  image=$(grep -o -E '<image [^>]*>https://vordana\.org/screenshots/[^<]+</image>' "$metainfo")
+  shot=$VORDANA_SOURCE_DIR/docs/$(sed -E 's|.*/([^/<]+)</image>|\1|' <<<"$image")
+  if [ -n "$image" ] && [ -f "$shot" ]; then
+    [ "$(sed -E 's/.*width="([0-9]+)" height="([0-9]+)".*/\1x\2/' <<<"$image")" = "$(png_size "$shot")" ] &&
+      ok "the metainfo's screenshot is docs/$(basename "$shot") at its size" ||
+      fail "the metainfo gives the screenshot another size than docs/$(basename "$shot") ($(png_size "$shot"))"
+  else
+    fail "the metainfo has no screenshot on https://vordana.org/screenshots/ that docs/ holds: $image"
+  fi
   grep -q -F "<launchable type=\"desktop-id\">$APP_ID.desktop</launchable>" "$metainfo" &&
     ok "the metainfo launches $APP_ID.desktop" || fail "the metainfo's launchable is not $APP_ID.desktop"
   grep -q -x "Exec=vordana %F" "$desktop" && [ -L "$root/usr/bin/vordana" ] &&
