@@ -14,6 +14,7 @@ packages=(
   fonts-wqy-microhei                    # Chinese text needs a CJK font
   xvfb xauth                            # the window under a virtual display
   dpkg-dev                              # cpack -G DEB: dpkg-shlibdeps finds the dependencies
+  lintian                               # install test: lintian reports no error on the .deb
   desktop-file-utils appstream          # install tests: desktop-file-validate, appstreamcli
   groff-base man-db                     # install tests: the manual page without warnings
   time                                  # GNU time (/usr/bin/time -v) for bench/memory-bench.sh

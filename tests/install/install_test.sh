@@ -5,7 +5,8 @@
 #   install_test.sh run         the installed program, read-only, run by a user with a temporary HOME
 #   install_test.sh per-user    the same without --output: the MP3 goes to ~/Music/Vordana, also
 #                               when the installed folder is writable (root)
-#   install_test.sh deb         cpack -G DEB: control fields, contents, the unpacked program runs
+#   install_test.sh deb         cpack -G DEB: control fields, contents, the unpacked program runs,
+#                               copyright and changelog, lintian without errors (77 without lintian)
 # The environment (set by tests/install/CMakeLists.txt) names the folders:
 #   VORDANA_BUILD_DIR, VORDANA_VERSION, VORDANA_GUI (ON/OFF), VORDANA_FIXTURES_DIR,
 #   VORDANA_DESTDIR (the installed tree the layout check makes and the others read),
@@ -73,6 +74,8 @@ expected_files() {
   echo "$PROGRAM_DIR/data/coder2"
   echo "$PROGRAM_DIR/data/conv"
   echo "usr/share/man/man1/vordana.1.gz"
+  echo "usr/share/doc/vordana/copyright"
+  echo "usr/share/doc/vordana/changelog.Debian.gz"
   if [ "$VORDANA_GUI" = ON ]; then
     echo "usr/share/applications/$APP_ID.desktop"
     echo "usr/share/metainfo/$APP_ID.metainfo.xml"
@@ -398,11 +401,16 @@ check_deb() {
   field() { dpkg-deb -f "$deb" "$1"; }
   group
   [ "$(field Package)" = vordana ] || fail "Package is \"$(field Package)\""
-  [ "$(field Version)" = "$VORDANA_VERSION" ] || fail "Version is \"$(field Version)\""
+  # The program's version and the package's revision.
+  grep -q -x -E "${VORDANA_VERSION//./\\.}-[0-9]+" <<<"$(field Version)" ||
+    fail "Version is \"$(field Version)\", not $VORDANA_VERSION-REVISION"
   [ "$(field Section)" = sound ] || fail "Section is \"$(field Section)\""
   [ -n "$(field Maintainer)" ] || fail "no Maintainer"
   [ -n "$(field Description)" ] || fail "no Description"
-  group_ok "Package vordana, Version $VORDANA_VERSION, Section sound, a Maintainer and a Description"
+  group_ok "Package vordana, Version $(field Version), Section sound, a Maintainer and a Description"
+  field Suggests | tr ',' '\n' | grep -q -x -E ' *xdg-utils *' &&
+    ! field Recommends | grep -q xdg-utils && ok "xdg-utils is suggested, not recommended" ||
+    fail "Suggests is \"$(field Suggests)\", Recommends \"$(field Recommends)\": want xdg-utils suggested"
   dpkg-deb -I "$deb" | sed -n 's/^ Depends:/Depends:/p'
 
   # Depends as a list of package names, without versions and alternatives.
@@ -428,7 +436,7 @@ check_deb() {
     [ "$path" = usr/bin/vordana ] && continue
     grep -q -x -F "./$path" <<<"$contents" || fail "the .deb lacks $path"
   done
-  group_ok "the .deb holds the program folder, the link, icons, desktop file, metainfo and manual page"
+  group_ok "the .deb holds the program folder, the link, icons, desktop file, metainfo, manual page, copyright and changelog"
 
   # Every library the programs load comes from a package the .deb depends on, or from one that
   # such a package depends on (libtag1v5 is the name for libtag1v5-vanilla's library).
@@ -468,6 +476,24 @@ check_deb() {
   out=$(HOME=$scratch bounded "$root/usr/bin/vordana" --convert --quiet --output "$scratch/results" \
     "$FIXTURE" 2>&1) || fail "the unpacked vordana --convert failed: $out"
   expect_one_mp3 "$scratch/results"
+
+  local doc=$root/usr/share/doc/vordana
+  head -1 "$doc/copyright" |
+    grep -q -x -F "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" &&
+    grep -q -E '^License: [^ ]+' "$doc/copyright" && ok "the copyright file is machine-readable" ||
+    fail "the copyright file lacks the Format line of the machine-readable format or a License"
+  gzip -t "$doc/changelog.Debian.gz" && zcat "$doc/changelog.Debian.gz" | head -1 |
+    grep -q -F "vordana ($(field Version)) " && ok "the changelog's first entry is $(field Version)" ||
+    fail "changelog.Debian.gz is no gzip file whose first entry is vordana ($(field Version))"
+
+  if ! command -v lintian >/dev/null; then
+    [ "$failures" -eq 0 ] && skip "lintian is not installed (scripts/deps.sh installs it)"
+    finish
+  fi
+  # Warnings are shown, errors fail.
+  out=$(lintian --tag-display-limit 0 "$deb" 2>&1)
+  grep -E '^W: ' <<<"$out"
+  ! grep -q -E '^E: ' <<<"$out" && ok "lintian: no errors" || fail "lintian: $(grep -E '^E: ' <<<"$out")"
   finish
 }
 
