@@ -2,6 +2,7 @@
 
 #include "Artwork.h"
 #include "CCommonDialogs.h"
+#include "DesktopNotifier.h"
 #include "FileListModel.h"
 #include "FormatLabels.h"
 #include "HelpAbout.h"
@@ -511,6 +512,9 @@ void frmMain::onRunFinished() {
 }
 
 void frmMain::finishRun() {
+    if (!isActiveWindow()) {
+        DesktopNotifier::runEnded(run().results());
+    }
     Prompts& prompts = Prompts::current();
     prompts.openUrl(txtPath->text());
     if (Options().SoundReminder == 0) {
