@@ -16,6 +16,7 @@ packages=(
   dpkg-dev                              # cpack -G DEB: dpkg-shlibdeps finds the dependencies
   lintian                               # install test: lintian reports no error on the .deb
   desktop-file-utils appstream          # install tests: desktop-file-validate, appstreamcli
+  parallel jq                           # install test: the README's recipe for several machines
   dbus-daemon                           # the window's notification test runs a private bus
   groff-base man-db                     # install tests: the manual page without warnings
   time                                  # GNU time (/usr/bin/time -v) for bench/memory-bench.sh

@@ -7,6 +7,8 @@
 #                               when the installed folder is writable (root)
 #   install_test.sh deb         cpack -G DEB: control fields, contents, the unpacked program runs,
 #                               copyright and changelog, lintian without errors (77 without lintian)
+#   install_test.sh library     README.md's recipe for a library on several machines, with GNU
+#                               parallel over local "hosts": each input converted once, the merged report
 # The environment (set by tests/install/CMakeLists.txt) names the folders:
 #   VORDANA_BUILD_DIR, VORDANA_VERSION, VORDANA_GUI (ON/OFF), VORDANA_FIXTURES_DIR,
 #   VORDANA_DESTDIR (the installed tree the layout check makes and the others read),
@@ -497,14 +499,97 @@ check_deb() {
   finish
 }
 
+# The README's recipe for a library on several machines, run as it is with GNU parallel over
+# three "hosts" that are all this machine: a stand-in for ssh runs each job here, in a home of
+# that host's own, as ssh would on another machine that shares the library's folder. The
+# installed program is the hosts' vordana.
+check_library() {
+  need parallel jq
+  [ -d "$VORDANA_DESTDIR/$PROGRAM_DIR" ] || {
+    fail "no installed tree in $VORDANA_DESTDIR (install_layout makes it)"
+    finish
+  }
+  local ape=$VORDANA_FIXTURES_DIR/ape
+  [ -f "$ape/truncated.ape" ] || skip "the fixtures in $ape are missing"
+  local recipe
+  recipe=$(sed -n '/^<!-- tests\/install\/install_test.sh library runs the block below/,/^```$/p' \
+    "$VORDANA_SOURCE_DIR/README.md" | sed '1,2d;$d')
+  [ -n "$recipe" ] || {
+    fail "README.md has no library recipe after its marker"
+    finish
+  }
+  make_scratch
+  local ssh=$scratch/ssh
+  # shellcheck disable=SC2016  # the stand-in's own variables, expanded when it runs
+  printf '%s\n' '#!/bin/sh' 'host=$1' 'shift' '[ "$1" = -- ] && shift' \
+    "mkdir -p \"$scratch/hosts/\$host\" && cd \"$scratch/hosts/\$host\" || exit 255" \
+    'exec sh -c "$*"' >"$ssh"
+  chmod +x "$ssh"
+  # Four folders of short files, one of them broken; names with blanks and Chinese letters
+  # cross the "ssh" hop.
+  local library=$scratch/library
+  mkdir -p "$library/A side" "$library/月亮" "$library/mixed" "$library/more" "$scratch/run" \
+    "$scratch/home"
+  cp "$ape/my song.live.2010.ape" "$ape/speech-22k-mono-16bit-c1000.ape" "$library/A side/"
+  cp "$ape/月亮代表我的心.ape" "$library/月亮/"
+  cp "$ape/truncated.ape" "$ape/music-44k-stereo-16bit-c5000.ape" "$library/mixed/"
+  cp "$ape/tagged-44k-stereo.ape" "$library/more/"
+  local inputs report=$scratch/run/library.json
+  inputs=$(find "$library" -name '*.ape' | LC_ALL=C sort)
+
+  # Runs the recipe in $scratch/run, where it leaves library.json.
+  run_recipe() {
+    rm -f "$scratch/jobs.log" "$report"
+    (cd "$scratch/run" && bounded env LIBRARY="$library" OUT="$scratch/mp3" \
+      HOSTS=1/alpha,1/beta,1/: PATH="$VORDANA_DESTDIR/usr/bin:$PATH" HOME="$scratch/home" \
+      PARALLEL="--ssh $ssh --joblog $scratch/jobs.log --will-cite" bash -c "$recipe") ||
+      fail "the recipe failed (status $?)"
+  }
+  # "converted failed cancelled skipped files" of the merged report.
+  counts() {
+    jq -r '"\(.converted) \(.failed) \(.cancelled) \(.skipped) \(.files | length)"' "$report"
+  }
+  mp3_files() {
+    find "$scratch/mp3" -type f | LC_ALL=C sort
+  }
+
+  run_recipe
+  [ "$(counts)" = "5 1 0 0 6" ] && ok "the merged report: 5 converted, 1 failed, 6 files" ||
+    fail "the merged report counts \"$(counts)\" (converted failed cancelled skipped files)"
+  [ "$(jq -r '.files[].input' "$report" | LC_ALL=C sort)" = "$inputs" ] &&
+    ok "every input is in the report exactly once" ||
+    fail "the report's inputs are not each input once: $(jq -r '.files[].input' "$report")"
+  [ "$(jq -r '.files[] | select(.status == "failed") | .input' "$report")" = \
+    "$library/mixed/truncated.ape" ] && ok "the broken file is the one that failed" ||
+    fail "the failed files are not just mixed/truncated.ape"
+  local outputs
+  outputs=$(jq -r '.files[] | select(.status == "converted") | .output' "$report" | LC_ALL=C sort)
+  [ "$outputs" = "$(mp3_files)" ] && [ "$(grep -c -E "^$scratch/mp3/[^/]+/[^/]+\.mp3\$" <<<"$outputs")" -eq 5 ] &&
+    ok "each converted input has its one MP3 under OUT, in its folder's folder" ||
+    fail "the MP3 files under OUT are not the report's outputs: $(mp3_files)"
+  local hosts
+  hosts=$(awk -F'\t' 'NR > 1 { print $2 }' "$scratch/jobs.log" | sort | uniq -c | tr -s ' \n' ' ')
+  [ "$(awk -F'\t' 'NR > 1 { print $2 }' "$scratch/jobs.log" | sort -u | grep -c .)" -ge 2 ] &&
+    ok "the folders went to several hosts:$hosts" || fail "one host took every folder:$hosts"
+
+  # A second run converts nothing again: the converted files are skipped, the broken one fails.
+  run_recipe
+  [ "$(counts)" = "0 1 0 5 6" ] && ok "a second run skips the 5 converted files" ||
+    fail "the second run counts \"$(counts)\", not 0 1 0 5 6"
+  [ "$(mp3_files | grep -c .)" -eq 5 ] && ok "still one MP3 per input" ||
+    fail "the second run wrote MP3 files again: $(mp3_files)"
+  finish
+}
+
 case "${1:-}" in
   layout) check_layout ;;
   validators) check_validators ;;
   run) check_run ;;
   per-user) check_per_user ;;
   deb) check_deb ;;
+  library) check_library ;;
   *)
-    echo "usage: $0 layout|validators|run|per-user|deb" >&2
+    echo "usage: $0 layout|validators|run|per-user|deb|library" >&2
     exit 2
     ;;
 esac
