@@ -87,19 +87,6 @@ HeadState parseFlacHead(const std::function<bool(long long, std::size_t, unsigne
     }
 }
 
-std::string lastLine(std::string_view text) {
-    std::string_view last;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        const std::string_view line = trimmed(text.substr(0, end));
-        if (!line.empty()) {
-            last = line;
-        }
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-    }
-    return std::string(last);
-}
-
 bool appendRead(int fd, std::string& text) {
     char buffer[8192];
     const ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -235,12 +222,7 @@ int FlacFollower::start(const std::string& ffmpeg, const std::string& path,
 
     // The thread leaves the stop signals (and SIGCHLD) to the main thread, whose poll loop
     // they wake.
-    sigset_t handled;
-    sigemptyset(&handled);
-    for (int signal : SignalForwarder::kForwarded) {
-        sigaddset(&handled, signal);
-    }
-    sigaddset(&handled, SIGCHLD);
+    const sigset_t handled = SignalForwarder::handledSignals();
     sigset_t previous;
     ::pthread_sigmask(SIG_BLOCK, &handled, &previous);
     int result = 0;
@@ -396,7 +378,7 @@ void FlacFollower::follow() {
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         m_result.hash.reset();
-        m_result.failure = lastLine(err);
+        m_result.failure = std::string(lastNonBlankLine(err));
         if (m_result.failure.empty()) {
             m_result.failure = "the decoding ffmpeg ended with status " +
                                std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1);

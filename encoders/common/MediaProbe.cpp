@@ -55,21 +55,6 @@ void take(MediaFacts& facts, const Stream& stream) {
     }
 }
 
-// The last line ffprobe wrote to stderr that says something.
-std::string lastLine(const std::string& text) {
-    std::string_view rest = text;
-    std::string_view last;
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        const std::string_view line = trimmed(rest.substr(0, end));
-        if (!line.empty()) {
-            last = line;
-        }
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-    }
-    return std::string(last);
-}
-
 std::string exitText(int status) {
     if (WIFSIGNALED(status)) {
         return "ffprobe was ended by signal " + std::to_string(WTERMSIG(status));
@@ -222,7 +207,7 @@ ProbeResult MediaProbeRun::finish(SignalForwarder& signals) {
     signals.setChild(0);
 
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::string reason = lastLine(err);
+        std::string reason = std::string(lastNonBlankLine(err));
         return {std::nullopt, reason.empty() ? exitText(status) : reason};
     }
     return {parseProbeOutput(out), {}};
