@@ -1,9 +1,12 @@
 #include "AudioOutput.h"
 
 #include "ArgumentTranslation.h"
+#include "CheckedIo.h"
 #include "FlacCheck.h"
 
+#include <fcntl.h>
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -166,6 +169,39 @@ void planAudioOutput(ArgumentTranslation& translation, const std::vector<std::st
     } else {
         translation.expectFromInput = adapt;
     }
+}
+
+std::optional<MediaFacts> readOggHead(const std::string& path) {
+    // A page: "OggS", version, flags, granule position (8), serial (4), sequence (4), CRC (4),
+    // the segment count and table; the first packet (the codec's identification header) starts
+    // right after the table.
+    const Descriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    unsigned char page[27 + 255 + 32] = {};
+    if (file.fd() < 0 || !readFully(file.fd(), reinterpret_cast<char*>(page), 27, 0) ||
+        std::memcmp(page, "OggS", 4) != 0) {
+        return std::nullopt;
+    }
+    const std::size_t packet = 27 + page[26];
+    if (!readFully(file.fd(), reinterpret_cast<char*>(page + 27), page[26] + 32U, 27)) {
+        return std::nullopt;
+    }
+    const unsigned char* head = page + packet;
+    MediaFacts facts;
+    facts.formatName = "ogg";
+    facts.hasAudio = true;
+    if (std::memcmp(head, "OpusHead", 8) == 0) {
+        facts.audioCodec = "opus";
+        facts.channels = head[9];
+        facts.sampleRate = 48000;  // Opus always decodes at 48 kHz; the header keeps the input's
+    } else if (std::memcmp(head, "\x01vorbis", 7) == 0) {
+        facts.audioCodec = "vorbis";
+        facts.channels = head[11];
+        facts.sampleRate = head[12] | (head[13] << 8) | (head[14] << 16) |
+                           (static_cast<long long>(head[15]) << 24);
+    } else {
+        return std::nullopt;
+    }
+    return facts;
 }
 
 std::optional<std::string> audioOutputProblem(const MediaFacts& facts,

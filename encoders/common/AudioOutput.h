@@ -31,7 +31,11 @@ struct AudioExpectation {
 void planAudioOutput(ArgumentTranslation& translation, const std::vector<std::string>& conversion,
                      bool rateGiven, bool channelsGiven);
 
-// Why a finished file (as ffprobe saw it) is not what was asked for, or nullopt when it is: the
+// What the first page of an Ogg file says about its stream (Opus or Vorbis), read without
+// ffprobe; nullopt for anything else, which ffprobe is then asked about.
+std::optional<MediaFacts> readOggHead(const std::string& path);
+
+// Why a finished file (as ffprobe or readOggHead saw it) is not what was asked for, or nullopt when it is: the
 // container, the codec, the sample rate and the channels.
 std::optional<std::string> audioOutputProblem(const MediaFacts& facts,
                                               const AudioExpectation& expected,

@@ -13,7 +13,7 @@
 
 namespace {
 
-// A video output, or an Ogg or M4A one, is read back once with ffprobe: the container, the
+// A video output, or an M4A one, is read back once with ffprobe: the container, the
 // streams, the size or the codec, rate and channels.
 std::optional<std::string> readBack(const ArgumentTranslation& translation,
                                     SignalForwarder& signals) {
@@ -54,6 +54,11 @@ std::optional<std::string> verify(const ArgumentTranslation& translation, const 
     if (translation.flac) {
         return flacProblem(translation.temporaryPath, *translation.flac, translation.expected,
                            followed, run.pcmHash);
+    }
+    if (translation.audio && (translation.muxer == "ogg" || translation.muxer == "opus")) {
+        if (const std::optional<MediaFacts> facts = readOggHead(translation.temporaryPath)) {
+            return audioOutputProblem(*facts, *translation.audio, translation.expected);
+        }
     }
     if (translation.video || translation.audio) {
         return readBack(translation, signals);

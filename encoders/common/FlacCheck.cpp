@@ -193,28 +193,17 @@ int FlacFollower::start(const std::string& ffmpeg, const std::string& path,
     }
     m_wakeRead = wake[0];
     m_wakeWrite = wake[1];
-    const int error = m_decoder.start(ffmpeg,
-                                      {"-nostdin",
-                                       "-hide_banner",
-                                       "-loglevel",
-                                       "error",
-                                       "-xerror",
-                                       "-err_detect",
-                                       "crccheck",
-                                       "-f",
-                                       "flac",
-                                       "-i",
-                                       "pipe:0",
-                                       "-map",
-                                       "0:a:0",
-                                       "-c:a",
-                                       pcmCodec,
-                                       "-f",
-                                       "hash",
-                                       "-hash",
-                                       std::string(kPcmHash),
-                                       "pipe:1"},
-                                      true);
+    // One thread: the other core is the encoder's. A broken frame stops it (-xerror), each
+    // frame's CRC checked.
+    const std::vector<std::string> arguments = {"-nostdin", "-hide_banner", "-loglevel",
+                                                "error",    "-xerror",      "-threads",
+                                                "1",        "-err_detect",  "crccheck",
+                                                "-f",       "flac",         "-i",
+                                                "pipe:0",   "-map",         "0:a:0",
+                                                "-c:a",     pcmCodec,       "-f",
+                                                "hash",     "-hash",        std::string(kPcmHash),
+                                                "pipe:1"};
+    const int error = m_decoder.start(ffmpeg, arguments, true);
     if (error != 0) {
         return error;
     }
