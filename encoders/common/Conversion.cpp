@@ -148,27 +148,29 @@ int runConversion(FfmpegSession& session, const ArgumentTranslation& given,
     }
 
     // What only the checks need from the input is read while ffmpeg runs, and a FLAC output is
-    // decoded while it is written: both on the core ffmpeg leaves free.
-    MediaProbeRun sourceProbe;
-    if (translation.expectFromInput) {
-        if (!ffprobe) {
-            return cannotStartFfprobe(session, translation);
-        }
-        sourceProbe.start(*ffprobe, translation.inputPath);
-    }
+    // decoded while it is written: both on the core ffmpeg leaves free, started once ffmpeg is.
     std::vector<std::string> arguments = translation.ffmpegArguments;
-    FlacFollower follower;
     if (translation.flac) {
         addPcmHashOutput(arguments, *translation.flac);
-        if (const int error =
-                follower.start(*ffmpeg, translation.temporaryPath, translation.flac->pcmCodec)) {
-            return fail(session, translation, kExitCannotStart,
-                        "cannot start ffmpeg (" + *ffmpeg + "): " + std::strerror(error));
-        }
     }
+    if (translation.expectFromInput && !ffprobe) {
+        return cannotStartFfprobe(session, translation);
+    }
+    MediaProbeRun sourceProbe;
+    FlacFollower follower;
+    int followerError = 0;
+    const auto startBeside = [&] {
+        if (translation.expectFromInput) {
+            sourceProbe.start(*ffprobe, translation.inputPath);
+        }
+        if (translation.flac) {
+            followerError =
+                follower.start(*ffmpeg, translation.temporaryPath, translation.flac->pcmCodec);
+        }
+    };
 
     session.setInputCut(translation.cut);
-    const FfmpegRun run = session.run(*ffmpeg, arguments, signals);
+    const FfmpegRun run = session.run(*ffmpeg, arguments, signals, startBeside);
     if (run.startError != 0) {
         return fail(session, translation, kExitCannotStart,
                     "cannot start ffmpeg (" + *ffmpeg + "): " + std::strerror(run.startError));
@@ -179,6 +181,10 @@ int runConversion(FfmpegSession& session, const ArgumentTranslation& given,
                                                     run.firstError, session.programName());
     if (outcome.exitCode != 0) {
         return fail(session, translation, outcome.exitCode, outcome.reason);
+    }
+    if (followerError != 0) {
+        return fail(session, translation, kExitCannotStart,
+                    "cannot start ffmpeg (" + *ffmpeg + "): " + std::strerror(followerError));
     }
     const FlacFollowResult followed = translation.flac ? follower.finish() : FlacFollowResult{};
     if (translation.expectFromInput) {

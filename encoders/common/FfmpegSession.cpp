@@ -59,7 +59,7 @@ FfmpegSession::FfmpegSession(OutputRelay::Sink sink, RelayLimits limits, Timing 
     : m_relay(std::move(sink), limits), m_timing(timing) {}
 
 FfmpegRun FfmpegSession::run(const std::string& program, const std::vector<std::string>& arguments,
-                             SignalForwarder& signals) {
+                             SignalForwarder& signals, const std::function<void()>& started) {
     ChildProcess child;
 
     signals.block();
@@ -72,6 +72,9 @@ FfmpegRun FfmpegSession::run(const std::string& program, const std::vector<std::
         FfmpegRun failed;
         failed.startError = startError;
         return failed;
+    }
+    if (started) {
+        started();
     }
 
     Clock::time_point nextHeartbeat = Clock::now() + m_timing.heartbeat;

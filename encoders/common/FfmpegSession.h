@@ -3,6 +3,7 @@
 #include "OutputRelay.h"
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,9 +53,10 @@ public:
 
     // Starts `program` with `arguments` and relays until it has ended and been reaped. Stop
     // signals caught by `signals` are passed on to it (and killed after stopGrace). Prints no
-    // verdict: that is the caller's, after checking the output.
+    // verdict: that is the caller's, after checking the output. `started` is called once it
+    // runs, for work that goes on beside it.
     FfmpegRun run(const std::string& program, const std::vector<std::string>& arguments,
-                  SignalForwarder& signals);
+                  SignalForwarder& signals, const std::function<void()>& started = {});
 
 private:
     OutputRelay m_relay;
