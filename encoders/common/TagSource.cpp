@@ -63,7 +63,7 @@ TagLib::String canonicalKey(const TagLib::String& key) {
 
 // Fields that describe how the source was encoded (the encoder or the one who ran it, its
 // settings, gapless data, length) or how it is laid out (an album image's CUE sheet); they would
-// be wrong for the new MP3.
+// be wrong for the new file.
 bool describesTheSourceEncoding(const TagLib::String& key) {
     static const std::array<const char*, 8> kKeys = {
         "ENCODING", "ENCODER",  "ENCODEDBY", "ENCODERSETTINGS",
@@ -78,7 +78,7 @@ bool hasText(const TagLib::StringList& values) {
                        [](const TagLib::String& value) { return !value.isEmpty(); });
 }
 
-// The source's fields under the names ID3v2 has frames for.
+// The source's fields under TagLib's names, which every container's writer knows.
 TagLib::PropertyMap sourceFields(const TagLib::PropertyMap& properties) {
     TagLib::PropertyMap fields;
     for (const auto& [key, values] : properties) {
@@ -91,7 +91,7 @@ TagLib::PropertyMap sourceFields(const TagLib::PropertyMap& properties) {
             fields.insert(name, values);
         }
     }
-    // Vorbis comments keep the comment in DESCRIPTION; ID3 has COMM for it.
+    // Vorbis comments keep the comment in DESCRIPTION; the others call it a comment.
     if (!fields.contains("COMMENT") && fields.contains("DESCRIPTION")) {
         fields.replace("COMMENT", fields["DESCRIPTION"]);
         fields.erase("DESCRIPTION");
@@ -99,7 +99,8 @@ TagLib::PropertyMap sourceFields(const TagLib::PropertyMap& properties) {
     return fields;
 }
 
-// Vorbis comments and others give the totals in fields of their own; ID3 writes "n/total".
+// Vorbis comments and others give the totals in fields of their own; the tag is built with
+// "n/total", as ID3 and MP4 keep them (the Vorbis comment writer parts them again).
 void joinTotal(TagLib::PropertyMap& fields, const char* numberKey,
                std::initializer_list<const char*> totalKeys) {
     TagLib::String total;

@@ -263,6 +263,16 @@ TEST_F(CoderFormats, EachFormatHoldsTheAskedStreamTheSourcesSamplesTagsAndCover)
         EXPECT_EQ(std::stoi(stream.at("sample_rate")), c.rate);
         EXPECT_EQ(stream.at("channels"), "2");
         EXPECT_NEAR(std::stod(stream.at("duration")), std::stod(original.at("duration")), 0.1);
+        if (stream.at("codec_name") == "opus") {
+            // OpusHead: "OpusHead", version, channels, then the pre-skip (little-endian).
+            const std::string bytes = readFile(output);
+            const std::size_t head = bytes.find("OpusHead");
+            ASSERT_NE(head, std::string::npos);
+            EXPECT_EQ(static_cast<unsigned char>(bytes.at(head + 10)) |
+                          static_cast<unsigned char>(bytes.at(head + 11)) << 8,
+                      312)
+                << "libopus's pre-skip, for gapless play";
+        }
         if (c.pcm != nullptr) {
             EXPECT_EQ(decodedMd5(output, c.pcm), decodedMd5(source, c.pcm)) << "not bit-exact";
         }
