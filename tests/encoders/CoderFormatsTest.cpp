@@ -30,11 +30,6 @@ namespace {
 using namespace std::chrono_literals;
 using Fields = std::map<std::string, std::string>;
 
-std::string tool(const char* name) {
-    const char* path = std::getenv("PATH");
-    return findExecutable(name, path != nullptr ? path : "/usr/bin:/bin").value_or(name);
-}
-
 // ffprobe's format and first audio stream as "key=value" pairs.
 Fields probe(const std::string& file) {
     const ProcessResult result =
