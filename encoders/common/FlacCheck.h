@@ -3,7 +3,6 @@
 #include "ChildProcess.h"
 #include "OutputCheck.h"
 
-#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
