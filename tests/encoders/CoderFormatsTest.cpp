@@ -32,12 +32,12 @@ using Fields = std::map<std::string, std::string>;
 
 // ffprobe's format and first audio stream as "key=value" pairs.
 Fields probe(const std::string& file) {
-    const ProcessResult result =
-        runProcess(tool("ffprobe"),
-                   {"-v", "error", "-select_streams", "a:0", "-show_entries",
-                    "format=format_name,duration:stream=codec_name,sample_rate,channels", "-of",
-                    "default=noprint_wrappers=1", file},
-                   {}, 60s);
+    const ProcessResult result = runProcess(
+        tool("ffprobe"),
+        {"-v", "error", "-select_streams", "a:0", "-show_entries",
+         "format=format_name,duration:stream=codec_name,sample_rate,channels,bits_per_raw_sample",
+         "-of", "default=noprint_wrappers=1", file},
+        {}, 60s);
     Fields values;
     for (const std::string& line : result.outLines()) {
         const std::size_t equals = line.find('=');
@@ -268,7 +268,8 @@ TEST_F(CoderFormats, EachFormatHoldsTheAskedStreamTheSourcesSamplesTagsAndCover)
                       312)
                 << "libopus's pre-skip, for gapless play";
         }
-        if (c.pcm != nullptr) {
+        if (c.pcm != nullptr) {  // FLAC keeps the source's bit depth and every sample
+            EXPECT_EQ(stream.at("bits_per_raw_sample"), c.source == deep ? "24" : "16");
             EXPECT_EQ(decodedMd5(output, c.pcm), decodedMd5(source, c.pcm)) << "not bit-exact";
         }
 
