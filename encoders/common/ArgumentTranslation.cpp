@@ -179,6 +179,7 @@ std::optional<EncoderRates> encoderRates(std::string_view encoder) {
     static const std::vector<long long> mp2 = {16000, 22050, 24000, 32000, 44100, 48000};
     static const std::vector<long long> aac = {7350,  8000,  11025, 12000, 16000, 22050, 24000,
                                                32000, 44100, 48000, 64000, 88200, 96000};
+    static const std::vector<long long> opus = {8000, 12000, 16000, 24000, 48000};
     if (encoder == "libmp3lame" || encoder == "mp3") {
         return EncoderRates{"the MP3 encoder", mp3SampleRates()};
     }
@@ -190,6 +191,9 @@ std::optional<EncoderRates> encoderRates(std::string_view encoder) {
     }
     if (encoder == "aac") {
         return EncoderRates{"the AAC encoder", aac};
+    }
+    if (encoder == "libopus") {
+        return EncoderRates{"the Opus encoder", opus};
     }
     return std::nullopt;
 }
@@ -279,6 +283,9 @@ ArgumentTranslation translateArguments(const std::vector<std::string>& coderArgu
         }
     } else if (!audioEncoder && hasMp3Extension(result.outputPath)) {
         audioEncoder = "libmp3lame";
+    } else if (!audioEncoder && !found.noAudio) {
+        const std::string_view own = audioFormatEncoder(result.muxer);
+        audioEncoder = own.empty() ? std::nullopt : std::optional<std::string>(own);
     }
 
     if (found.channels) {
@@ -298,6 +305,19 @@ ArgumentTranslation translateArguments(const std::vector<std::string>& coderArgu
             result.notes.push_back(rateNote(rates->name, *requested, *used));
             value = std::to_string(*used);
         }
+    }
+
+    if (!result.video) {
+        result.audioEncoder = audioEncoder.value_or("");
+        std::vector<std::string> conversion;
+        for (std::size_t at : found.sampleRates) {
+            conversion.insert(conversion.end(), {arguments[at - 1], arguments[at]});
+        }
+        if (found.channels) {
+            conversion.insert(conversion.end(),
+                              {arguments[*found.channels - 1], arguments[*found.channels]});
+        }
+        planAudioOutput(result, conversion, !found.sampleRates.empty(), found.channels.has_value());
     }
 
     if (result.video && found.size) {

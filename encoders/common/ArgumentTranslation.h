@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AudioOutput.h"
+#include "FlacCheck.h"
 #include "InputCut.h"
 #include "MediaProbe.h"
 #include "OutputCheck.h"
@@ -24,12 +26,24 @@ struct ArgumentTranslation {
     // Why the command cannot be run, when it cannot (nothing else is then meaningful).
     std::optional<std::string> problem;
     std::string inputPath;  // the last -i's value
+    // The audio encoder: -c:a, or the one ffmpeg uses for the container (libmp3lame for an .mp3
+    // name); empty when coder does not know it.
+    std::string audioEncoder;
     // Set for outputs that hold video: what ffprobe must find in the finished file.
     std::optional<VideoExpectation> video;
+    // Set for the audio formats read back after the run (see AudioOutput.h).
+    std::optional<AudioExpectation> audio;
+    // Set for FLAC outputs: their samples are checked against the source's (see FlacCheck.h).
+    std::optional<FlacCheckPlan> flac;
     // Set when ffmpeg's arguments depend on the input's streams (a picture size to round, a
-    // stream that must be there): the input is probed before ffmpeg runs and this is called
-    // with what was found. It may add output options, notes or a problem.
+    // stream that must be there, a rate the encoder does not take): the input is probed before
+    // ffmpeg runs and this is called with what was found. It may add output options, notes or
+    // a problem.
     std::function<void(ArgumentTranslation&, const MediaFacts&)> adaptToInput;
+    // Set when only the checks depend on the input's streams (the source's rate or channels
+    // kept): ffprobe reads the input while ffmpeg runs, and this is called with what it found
+    // once ffmpeg has ended. It may set expectations, notes or a problem.
+    std::function<void(ArgumentTranslation&, const MediaFacts&)> expectFromInput;
 };
 
 // What an adapter adds to coder's translation.
@@ -49,7 +63,8 @@ const std::vector<std::string>& ffmpegFixedArguments();
 // through in order, except that the output (last argument) is replaced by its temporary file,
 // with "-f MUXER" in front of it unless the output options already name the format (the
 // temporary name's extension says nothing). When the output is an .mp3 file, an output sample
-// rate that libmp3lame refuses is replaced by the nearest one it takes.
+// rate that libmp3lame refuses is replaced by the nearest one it takes; likewise for the other
+// encoders with a fixed set of rates. Audio-only outputs are planned as AudioOutput.h says.
 // Outputs that hold video (see VideoContainer.h) are mended so that ffmpeg writes a playable
 // file in the asked container: "-b" becomes the video bit rate "-b:v"; a stream kind the
 // command names no codec for gets the container's own (and, when the command leaves the

@@ -21,8 +21,8 @@ void closeFd(int& fd) {
 }
 
 // Runs in the child between fork() and exec(): async-signal-safe calls only.
-[[noreturn]] void execChild(const char* program, char* const* argv, int outWrite, int errWrite,
-                            int reportWrite, pid_t parent) {
+[[noreturn]] void execChild(const char* program, char* const* argv, int inRead, int outWrite,
+                            int errWrite, int reportWrite, pid_t parent) {
     // Die with the parent. Checked again afterwards: the parent may have died before prctl().
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (::getppid() != parent) {
@@ -40,8 +40,8 @@ void closeFd(int& fd) {
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
 
-    const int nullIn = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (nullIn < 0 || ::dup2(nullIn, STDIN_FILENO) < 0 || ::dup2(outWrite, STDOUT_FILENO) < 0 ||
+    const int in = inRead >= 0 ? inRead : ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (in < 0 || ::dup2(in, STDIN_FILENO) < 0 || ::dup2(outWrite, STDOUT_FILENO) < 0 ||
         ::dup2(errWrite, STDERR_FILENO) < 0) {
         const int error = errno;
         [[maybe_unused]] const ssize_t ignored = ::write(reportWrite, &error, sizeof error);
@@ -56,6 +56,7 @@ void closeFd(int& fd) {
 }  // namespace
 
 ChildProcess::~ChildProcess() {
+    closeStdin();
     closeStdout();
     closeStderr();
     if (running()) {
@@ -64,7 +65,8 @@ ChildProcess::~ChildProcess() {
     }
 }
 
-int ChildProcess::start(const std::string& program, const std::vector<std::string>& arguments) {
+int ChildProcess::start(const std::string& program, const std::vector<std::string>& arguments,
+                        bool pipeStdin) {
     // Everything exec needs is built before fork(): the child may only make async-signal-safe
     // calls, and allocating is not one.
     std::vector<std::string> argvStrings;
@@ -79,13 +81,14 @@ int ChildProcess::start(const std::string& program, const std::vector<std::strin
     argv.push_back(nullptr);
 
     // All pipe ends are close-on-exec; the child's dup2() copies onto 1 and 2 are not.
+    int in[2] = {-1, -1};
     int out[2] = {-1, -1};
     int err[2] = {-1, -1};
     int report[2] = {-1, -1};
-    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0 ||
-        ::pipe2(report, O_CLOEXEC) != 0) {
+    if ((pipeStdin && ::pipe2(in, O_CLOEXEC) != 0) || ::pipe2(out, O_CLOEXEC) != 0 ||
+        ::pipe2(err, O_CLOEXEC) != 0 || ::pipe2(report, O_CLOEXEC) != 0) {
         const int error = errno;
-        for (int* fds : {out, err, report}) {
+        for (int* fds : {in, out, err, report}) {
             closeFd(fds[0]);
             closeFd(fds[1]);
         }
@@ -96,20 +99,22 @@ int ChildProcess::start(const std::string& program, const std::vector<std::strin
     const pid_t pid = ::fork();
     if (pid < 0) {
         const int error = errno;
-        for (int* fds : {out, err, report}) {
+        for (int* fds : {in, out, err, report}) {
             closeFd(fds[0]);
             closeFd(fds[1]);
         }
         return error;
     }
     if (pid == 0) {
-        execChild(argv[0], argv.data(), out[1], err[1], report[1], parent);
+        execChild(argv[0], argv.data(), in[0], out[1], err[1], report[1], parent);
     }
 
+    closeFd(in[0]);
     closeFd(out[1]);
     closeFd(err[1]);
     closeFd(report[1]);
     m_pid = pid;
+    m_stdin = in[1];
     m_stdout = out[0];
     m_stderr = err[0];
     m_status.reset();
@@ -123,11 +128,16 @@ int ChildProcess::start(const std::string& program, const std::vector<std::strin
     closeFd(report[0]);
     if (got == static_cast<ssize_t>(sizeof childError)) {
         wait();
+        closeStdin();
         closeStdout();
         closeStderr();
         return childError != 0 ? childError : ENOEXEC;
     }
     return 0;
+}
+
+void ChildProcess::closeStdin() {
+    closeFd(m_stdin);
 }
 
 void ChildProcess::closeStdout() {

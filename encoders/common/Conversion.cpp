@@ -1,6 +1,8 @@
 #include "Conversion.h"
 
+#include "AudioOutput.h"
 #include "ConversionOutcome.h"
+#include "FlacCheck.h"
 #include "InputCut.h"
 #include "MediaProbe.h"
 #include "OutputCheck.h"
@@ -11,9 +13,10 @@
 
 namespace {
 
-// A video output is read back once with ffprobe: the container, a video stream, the size.
-std::optional<std::string> verifyVideo(const ArgumentTranslation& translation,
-                                       SignalForwarder& signals) {
+// A video output, or an M4A one, is read back once with ffprobe: the container, the
+// streams, the size or the codec, rate and channels.
+std::optional<std::string> readBack(const ArgumentTranslation& translation,
+                                    SignalForwarder& signals) {
     const std::optional<std::string> ffprobe = chooseFfprobe();
     if (!ffprobe) {
         return std::string("cannot check the output: ffprobe was not found");
@@ -22,12 +25,15 @@ std::optional<std::string> verifyVideo(const ArgumentTranslation& translation,
     if (!probe.facts) {
         return "cannot read the output back: " + probe.reason;
     }
-    return videoOutputProblem(*probe.facts, *translation.video);
+    if (translation.video) {
+        return videoOutputProblem(*probe.facts, *translation.video);
+    }
+    return audioOutputProblem(*probe.facts, *translation.audio, translation.expected);
 }
 
 // The reason the finished temporary file does not count, or nullopt when it does.
 std::optional<std::string> verify(const ArgumentTranslation& translation, const FfmpegRun& run,
-                                  SignalForwarder& signals) {
+                                  const FlacFollowResult& followed, SignalForwarder& signals) {
     // ffmpeg exits 0 when an input ends early at a frame boundary (a cut-off .ape, say), even
     // with -xerror: the decoder never sees a broken frame. The banner still announces the
     // whole length, so compare that with where the output got to.
@@ -45,8 +51,17 @@ std::optional<std::string> verify(const ArgumentTranslation& translation, const 
     if (!check.good()) {
         return check.reason;
     }
-    if (translation.video) {
-        return verifyVideo(translation, signals);
+    if (translation.flac) {
+        return flacProblem(translation.temporaryPath, *translation.flac, translation.expected,
+                           followed, run.pcmHash);
+    }
+    if (translation.audio && (translation.muxer == "ogg" || translation.muxer == "opus")) {
+        if (const std::optional<MediaFacts> facts = readOggHead(translation.temporaryPath)) {
+            return audioOutputProblem(*facts, *translation.audio, translation.expected);
+        }
+    }
+    if (translation.video || translation.audio) {
+        return readBack(translation, signals);
     }
     return std::nullopt;
 }
@@ -64,24 +79,26 @@ int stopped(FfmpegSession& session, const ArgumentTranslation& translation, int 
     return fail(session, translation, outcome.exitCode, outcome.reason);
 }
 
-// Has ffprobe read the input and lets the translation fit itself to it. Returns an exit status
-// when the conversion cannot go on.
-std::optional<int> adaptToInput(FfmpegSession& session, ArgumentTranslation& translation,
-                                SignalForwarder& signals) {
-    const std::optional<std::string> ffprobe = chooseFfprobe();
-    if (!ffprobe) {
-        return fail(session, translation, kExitCannotStart,
-                    "cannot start ffprobe: it was not found (is the ffmpeg package installed?)");
-    }
-    const ProbeResult probe = probeMedia(*ffprobe, translation.inputPath, signals);
+int cannotStartFfprobe(FfmpegSession& session, const ArgumentTranslation& translation) {
+    return fail(session, translation, kExitCannotStart,
+                "cannot start ffprobe: it was not found (is the ffmpeg package installed?)");
+}
+
+// Lets the translation fit itself to what ffprobe found in the input (`fit` is adaptToInput or
+// expectFromInput). Returns an exit status when the conversion cannot go on.
+std::optional<int> fitToInput(
+    FfmpegSession& session, ArgumentTranslation& translation, MediaProbeRun& probe,
+    SignalForwarder& signals,
+    const std::function<void(ArgumentTranslation&, const MediaFacts&)>& fit) {
+    const ProbeResult found = probe.finish(signals);
     if (signals.stopSignal() != 0) {
         return stopped(session, translation, signals.stopSignal());
     }
-    if (!probe.facts) {
-        return fail(session, translation, kExitFailed, probe.reason);
+    if (!found.facts) {
+        return fail(session, translation, kExitFailed, found.reason);
     }
     const std::size_t notesBefore = translation.notes.size();
-    translation.adaptToInput(translation, *probe.facts);
+    fit(translation, *found.facts);
     for (std::size_t i = notesBefore; i < translation.notes.size(); ++i) {
         session.note(translation.notes[i]);
     }
@@ -109,8 +126,16 @@ int runConversion(FfmpegSession& session, const ArgumentTranslation& given,
                     "cannot start ffmpeg: \"" + ffmpegName +
                         "\" was not found (is the ffmpeg package installed?)");
     }
+    const std::optional<std::string> ffprobe =
+        translation.adaptToInput || translation.expectFromInput ? chooseFfprobe() : std::nullopt;
     if (translation.adaptToInput) {
-        if (const std::optional<int> exitCode = adaptToInput(session, translation, signals)) {
+        if (!ffprobe) {
+            return cannotStartFfprobe(session, translation);
+        }
+        MediaProbeRun probe;
+        probe.start(*ffprobe, translation.inputPath);
+        if (const std::optional<int> exitCode =
+                fitToInput(session, translation, probe, signals, translation.adaptToInput)) {
             return *exitCode;
         }
     }
@@ -122,8 +147,30 @@ int runConversion(FfmpegSession& session, const ArgumentTranslation& given,
         return stopped(session, translation, signals.stopSignal());
     }
 
+    // What only the checks need from the input is read while ffmpeg runs, and a FLAC output is
+    // decoded while it is written: both on the core ffmpeg leaves free, started once ffmpeg is.
+    std::vector<std::string> arguments = translation.ffmpegArguments;
+    if (translation.flac) {
+        addPcmHashOutput(arguments, *translation.flac);
+    }
+    if (translation.expectFromInput && !ffprobe) {
+        return cannotStartFfprobe(session, translation);
+    }
+    MediaProbeRun sourceProbe;
+    FlacFollower follower;
+    int followerError = 0;
+    const auto startBeside = [&] {
+        if (translation.expectFromInput) {
+            sourceProbe.start(*ffprobe, translation.inputPath);
+        }
+        if (translation.flac) {
+            followerError =
+                follower.start(*ffmpeg, translation.temporaryPath, translation.flac->pcmCodec);
+        }
+    };
+
     session.setInputCut(translation.cut);
-    const FfmpegRun run = session.run(*ffmpeg, translation.ffmpegArguments, signals);
+    const FfmpegRun run = session.run(*ffmpeg, arguments, signals, startBeside);
     if (run.startError != 0) {
         return fail(session, translation, kExitCannotStart,
                     "cannot start ffmpeg (" + *ffmpeg + "): " + std::strerror(run.startError));
@@ -135,12 +182,23 @@ int runConversion(FfmpegSession& session, const ArgumentTranslation& given,
     if (outcome.exitCode != 0) {
         return fail(session, translation, outcome.exitCode, outcome.reason);
     }
+    if (followerError != 0) {
+        return fail(session, translation, kExitCannotStart,
+                    "cannot start ffmpeg (" + *ffmpeg + "): " + std::strerror(followerError));
+    }
+    const FlacFollowResult followed = translation.flac ? follower.finish() : FlacFollowResult{};
+    if (translation.expectFromInput) {
+        if (const std::optional<int> exitCode = fitToInput(session, translation, sourceProbe,
+                                                           signals, translation.expectFromInput)) {
+            return *exitCode;
+        }
+    }
     if (finish) {
         if (const std::optional<std::string> reason = finish(translation.temporaryPath)) {
             return fail(session, translation, kExitFailed, *reason);
         }
     }
-    const std::optional<std::string> reason = verify(translation, run, signals);
+    const std::optional<std::string> reason = verify(translation, run, followed, signals);
     // A stop that came while the output was checked still counts (it also ends ffprobe, whose
     // failure is then no reason of its own); once the file is published the conversion is
     // complete and a late stop changes nothing.

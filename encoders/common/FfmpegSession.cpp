@@ -1,6 +1,7 @@
 #include "FfmpegSession.h"
 
 #include "ChildProcess.h"
+#include "FlacCheck.h"
 #include "LineSplitter.h"
 #include "SignalForwarder.h"
 
@@ -58,7 +59,7 @@ FfmpegSession::FfmpegSession(OutputRelay::Sink sink, RelayLimits limits, Timing 
     : m_relay(std::move(sink), limits), m_timing(timing) {}
 
 FfmpegRun FfmpegSession::run(const std::string& program, const std::vector<std::string>& arguments,
-                             SignalForwarder& signals) {
+                             SignalForwarder& signals, const std::function<void()>& started) {
     ChildProcess child;
 
     signals.block();
@@ -72,10 +73,16 @@ FfmpegRun FfmpegSession::run(const std::string& program, const std::vector<std::
         failed.startError = startError;
         return failed;
     }
+    if (started) {
+        started();
+    }
 
     Clock::time_point nextHeartbeat = Clock::now() + m_timing.heartbeat;
+    std::optional<std::string> pcmHash;
     LineSplitter progressLines([&](std::string_view line) {
-        if (m_relay.progressLine(line)) {
+        if (std::optional<std::string> hash = parseHashLine(line)) {
+            pcmHash = std::move(hash);
+        } else if (m_relay.progressLine(line)) {
             nextHeartbeat = Clock::now() + m_timing.heartbeat;
         }
     });
@@ -137,5 +144,6 @@ FfmpegRun FfmpegSession::run(const std::string& program, const std::vector<std::
         run.inputSeconds = m_relay.inputSeconds();
     }
     run.reachedSeconds = m_relay.reachedSeconds();
+    run.pcmHash = std::move(pcmHash);
     return run;
 }

@@ -3,6 +3,7 @@
 #include "OutputRelay.h"
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,7 @@ struct FfmpegRun {
     std::optional<std::string> firstError;  // reason text of its first error-level line
     std::optional<double> inputSeconds;     // input #0's duration; nullopt if only guessed
     std::optional<double> reachedSeconds;   // output position of its last progress block
+    std::optional<std::string> pcmHash;     // a hash output's line beside the progress blocks
 };
 
 // Runs one ffmpeg process to its end: relays its output through an OutputRelay while it runs,
@@ -51,9 +53,10 @@ public:
 
     // Starts `program` with `arguments` and relays until it has ended and been reaped. Stop
     // signals caught by `signals` are passed on to it (and killed after stopGrace). Prints no
-    // verdict: that is the caller's, after checking the output.
+    // verdict: that is the caller's, after checking the output. `started` is called once it
+    // runs, for work that goes on beside it.
     FfmpegRun run(const std::string& program, const std::vector<std::string>& arguments,
-                  SignalForwarder& signals);
+                  SignalForwarder& signals, const std::function<void()>& started = {});
 
 private:
     OutputRelay m_relay;

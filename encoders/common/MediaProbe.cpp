@@ -35,6 +35,8 @@ struct Stream {
     std::optional<long long> height;
     std::optional<long long> sampleRate;
     std::optional<long long> channels;
+    std::string codec;
+    std::string sampleFormat;
     bool attachedPicture = false;
 };
 
@@ -48,22 +50,9 @@ void take(MediaFacts& facts, const Stream& stream) {
         facts.hasAudio = true;
         facts.sampleRate = stream.sampleRate;
         facts.channels = stream.channels;
+        facts.audioCodec = stream.codec;
+        facts.sampleFormat = stream.sampleFormat;
     }
-}
-
-// The last line ffprobe wrote to stderr that says something.
-std::string lastLine(const std::string& text) {
-    std::string_view rest = text;
-    std::string_view last;
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        const std::string_view line = trimmed(rest.substr(0, end));
-        if (!line.empty()) {
-            last = line;
-        }
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-    }
-    return std::string(last);
 }
 
 std::string exitText(int status) {
@@ -124,6 +113,10 @@ MediaFacts parseProbeOutput(std::string_view output) {
                 stream->sampleRate = number(value);
             } else if (key == "channels") {
                 stream->channels = number(value);
+            } else if (key == "codec_name") {
+                stream->codec = value;
+            } else if (key == "sample_fmt") {
+                stream->sampleFormat = value;
             } else if (key == "DISPOSITION:attached_pic") {
                 stream->attachedPicture = value == "1";
             }
@@ -138,23 +131,51 @@ MediaFacts parseProbeOutput(std::string_view output) {
     return facts;
 }
 
+std::optional<std::string> containerProblem(const MediaFacts& facts, std::string_view demuxer,
+                                            std::string_view brandStart, std::string_view what) {
+    bool listed = false;
+    for (std::string_view list = facts.formatName; !listed;) {
+        const std::size_t comma = list.find(',');
+        listed = list.substr(0, comma) == demuxer;
+        if (comma == std::string_view::npos) {
+            break;
+        }
+        list.remove_prefix(comma + 1);
+    }
+    if (listed && facts.majorBrand.starts_with(brandStart)) {
+        return std::nullopt;
+    }
+    std::string found = facts.formatName.empty() ? "nothing known" : facts.formatName;
+    if (!facts.majorBrand.empty()) {
+        found += " with brand " + facts.majorBrand;
+    }
+    return "the output is not " + std::string(what) + " (ffprobe reads " + found + ")";
+}
+
 ProbeResult probeMedia(const std::string& ffprobe, const std::string& file,
                        SignalForwarder& signals) {
-    ChildProcess child;
-    signals.block();
-    const int startError = child.start(
+    MediaProbeRun probe;
+    probe.start(ffprobe, file);
+    return probe.finish(signals);
+}
+
+void MediaProbeRun::start(const std::string& ffprobe, const std::string& file) {
+    m_ffprobe = ffprobe;
+    m_startError = m_child.start(
         ffprobe, {"-v", "error", "-hide_banner", "-show_entries",
-                  "format=format_name:format_tags=major_brand:stream=codec_type,width,height,"
-                  "sample_rate,channels:stream_disposition=attached_pic",
+                  "format=format_name:format_tags=major_brand:stream=codec_type,codec_name,width,"
+                  "height,sample_rate,channels,sample_fmt:stream_disposition=attached_pic",
                   "-of", "default", file});
-    if (startError == 0) {
-        signals.setChild(child.pid());
-    }
-    signals.unblock();
-    if (startError != 0) {
+}
+
+ProbeResult MediaProbeRun::finish(SignalForwarder& signals) {
+    if (m_startError != 0) {
         return {std::nullopt,
-                "cannot start ffprobe (" + ffprobe + "): " + std::strerror(startError)};
+                "cannot start ffprobe (" + m_ffprobe + "): " + std::strerror(m_startError)};
     }
+    ChildProcess& child = m_child;
+    // A stop signal that came before this is passed on here (see SignalForwarder::setChild).
+    signals.setChild(child.pid());
 
     std::string out;
     std::string err;
@@ -186,7 +207,7 @@ ProbeResult probeMedia(const std::string& ffprobe, const std::string& file,
     signals.setChild(0);
 
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::string reason = lastLine(err);
+        std::string reason = std::string(lastNonBlankLine(err));
         return {std::nullopt, reason.empty() ? exitText(status) : reason};
     }
     return {parseProbeOutput(out), {}};

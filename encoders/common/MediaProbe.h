@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChildProcess.h"
 #include "FrameSize.h"
 
 #include <optional>
@@ -18,6 +19,8 @@ struct MediaFacts {
     bool hasAudio = false;
     std::optional<long long> sampleRate;
     std::optional<long long> channels;
+    std::string audioCodec;    // ffprobe's codec name, e.g. "flac", "opus", "aac"
+    std::string sampleFormat;  // the decoder's sample format, e.g. "s16p", "s32p", "fltp"
 };
 
 struct ProbeResult {
@@ -34,5 +37,26 @@ std::optional<std::string> chooseFfprobe();
 ProbeResult probeMedia(const std::string& ffprobe, const std::string& file,
                        SignalForwarder& signals);
 
+// ffprobe started now and read later, so that it runs beside ffmpeg. Its output is small
+// enough to wait in the pipe. Going away before finish() kills it.
+class MediaProbeRun {
+public:
+    // Starts ffprobe on `file`; when it cannot start, finish() says why.
+    void start(const std::string& ffprobe, const std::string& file);
+    // Waits for it (passing stop signals on while it runs) and returns what it found.
+    ProbeResult finish(SignalForwarder& signals);
+
+private:
+    ChildProcess m_child;
+    std::string m_ffprobe;
+    int m_startError = 0;
+};
+
 // Reads ffprobe's default-format output of the entries probeMedia asks for.
 MediaFacts parseProbeOutput(std::string_view output);
+
+// Why `facts` are not of a file in the container ffprobe calls `demuxer` (one of the names in
+// its list) with a major brand starting with `brandStart`, or nullopt when they are. `what`
+// names the container for the reason: "a QuickTime file".
+std::optional<std::string> containerProblem(const MediaFacts& facts, std::string_view demuxer,
+                                            std::string_view brandStart, std::string_view what);

@@ -58,10 +58,6 @@ OutputCheckResult unreadable(const std::string& path) {
     return {Verdict::Unreadable, "cannot read the output " + path + ": " + std::strerror(errno)};
 }
 
-std::string channelText(long long channels) {
-    return std::to_string(channels) + (channels == 1 ? " channel" : " channels");
-}
-
 // ffmpeg's mp3 muxer writes an ID3v2 tag and then the frames, the first one a Xing/Info frame
 // with the same header as the audio frames.
 OutputCheckResult checkMp3Stream(int fd, off_t fileSize, const std::string& path,
@@ -152,6 +148,10 @@ OutputCheckResult checkOutputFile(const std::string& path, std::string_view muxe
         }
     }
     return {};
+}
+
+std::string channelText(long long channels) {
+    return std::to_string(channels) + (channels == 1 ? " channel" : " channels");
 }
 
 std::optional<std::string> muxerForOutputPath(std::string_view path) {

@@ -32,6 +32,9 @@ struct OutputCheckResult {
 OutputCheckResult checkOutputFile(const std::string& path, std::string_view muxer,
                                   const StreamExpectation& expected);
 
+// "1 channel", "2 channels".
+std::string channelText(long long channels);
+
 // The ffmpeg muxer that writes files named like `path` (by its extension, in any letter
 // case), or nullopt for an extension coder does not know. ffmpeg itself cannot tell, because it
 // writes to a temporary name.

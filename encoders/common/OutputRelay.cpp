@@ -92,6 +92,11 @@ void OutputRelay::relay(const LogLine& line, LogLevel kind) {
         if (line.message.starts_with("Estimating duration from bitrate")) {
             m_durationEstimated = true;
         }
+        // ffmpeg's M4A writer judges the temporary name ".NAME.m4a.part" by its last
+        // extension; the name the file is published under is the right one.
+        if (line.message.starts_with("Warning, extension is not .m4a")) {
+            return;
+        }
         if (m_warningsShown < m_limits.warningLines) {
             ++m_warningsShown;
             print(withoutLevelTag(line));

@@ -41,7 +41,11 @@ extern "C" void onChildSignal(int) {
     errno = savedErrno;
 }
 
-sigset_t handledSignals() {
+}  // namespace
+
+const int SignalForwarder::kForwarded[4] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+
+sigset_t SignalForwarder::handledSignals() {
     sigset_t set;
     sigemptyset(&set);
     for (int signal : SignalForwarder::kForwarded) {
@@ -50,10 +54,6 @@ sigset_t handledSignals() {
     sigaddset(&set, SIGCHLD);
     return set;
 }
-
-}  // namespace
-
-const int SignalForwarder::kForwarded[4] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
 
 SignalForwarder::SignalForwarder() {
     int fds[2];

@@ -30,6 +30,8 @@ public:
 
     // The signals passed on to the child.
     static const int kForwarded[4];
+    // Those and SIGCHLD: a thread of coder's that blocks them leaves them to the poll loop.
+    static sigset_t handledSignals();
 
 private:
     int m_wakeRead = -1;

@@ -12,3 +12,17 @@ inline std::string_view trimmed(std::string_view text) {
     }
     return text;
 }
+
+// The last line of `text` that is not blank, trimmed: what a tool that failed said last.
+inline std::string_view lastNonBlankLine(std::string_view text) {
+    std::string_view last;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = trimmed(text.substr(0, end));
+        if (!line.empty()) {
+            last = line;
+        }
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    }
+    return last;
+}

@@ -15,19 +15,6 @@ constexpr std::array<VideoContainer, 6> kContainers = {{
     {"mpeg", "MPEG program stream", "mpeg", "", "mpeg1video", "mp2"},
 }};
 
-bool listHas(std::string_view list, std::string_view name) {
-    while (true) {
-        const std::size_t comma = list.find(',');
-        if (list.substr(0, comma) == name) {
-            return true;
-        }
-        if (comma == std::string_view::npos) {
-            return false;
-        }
-        list.remove_prefix(comma + 1);
-    }
-}
-
 }  // namespace
 
 std::optional<VideoContainer> videoContainer(std::string_view muxer) {
@@ -42,14 +29,10 @@ std::optional<VideoContainer> videoContainer(std::string_view muxer) {
 std::optional<std::string> videoOutputProblem(const MediaFacts& facts,
                                               const VideoExpectation& expected) {
     if (const std::optional<VideoContainer> container = videoContainer(expected.muxer)) {
-        if (!listHas(facts.formatName, container->demuxer) ||
-            !facts.majorBrand.starts_with(container->brandStart)) {
-            std::string found = facts.formatName.empty() ? "nothing known" : facts.formatName;
-            if (!facts.majorBrand.empty()) {
-                found += " with brand " + facts.majorBrand;
-            }
-            return "the output is not a " + std::string(container->name) + " file (ffprobe reads " +
-                   found + ")";
+        if (std::optional<std::string> problem =
+                containerProblem(facts, container->demuxer, container->brandStart,
+                                 "a " + std::string(container->name) + " file")) {
+            return problem;
         }
     }
     if (!facts.hasVideo) {

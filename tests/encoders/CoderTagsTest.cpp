@@ -40,11 +40,6 @@ namespace {
 using namespace std::chrono_literals;
 using Frames = std::map<std::string, std::string>;
 
-std::string tool(const char* name) {
-    const char* path = std::getenv("PATH");
-    return findExecutable(name, path != nullptr ? path : "/usr/bin:/bin").value_or(name);
-}
-
 TagLib::String utf8(const std::string& text) {
     return TagLib::String(text, TagLib::String::UTF8);
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "TestProcess.h"
+#include "common/ExecutableLookup.h"
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,12 @@ inline std::string apeFixture(const std::string& name) {
 
 inline std::string benchFixture(const std::string& name) {
     return std::string(FIXTURES_DIR) + "/bench/" + name;
+}
+
+// Where a tool such as ffmpeg is on $PATH (its bare name when it is not found).
+inline std::string tool(const char* name) {
+    const char* path = std::getenv("PATH");
+    return findExecutable(name, path != nullptr ? path : "/usr/bin:/bin").value_or(name);
 }
 
 inline std::string lastLine(const ProcessResult& result) {
