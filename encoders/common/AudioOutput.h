@@ -35,8 +35,8 @@ void planAudioOutput(ArgumentTranslation& translation, const std::vector<std::st
 // ffprobe; nullopt for anything else, which ffprobe is then asked about.
 std::optional<MediaFacts> readOggHead(const std::string& path);
 
-// Why a finished file (as ffprobe or readOggHead saw it) is not what was asked for, or nullopt when it is: the
-// container, the codec, the sample rate and the channels.
+// Why a finished file (as ffprobe or readOggHead saw it) is not what was asked for, or nullopt when
+// it is: the container, the codec, the sample rate and the channels.
 std::optional<std::string> audioOutputProblem(const MediaFacts& facts,
                                               const AudioExpectation& expected,
                                               const StreamExpectation& stream);

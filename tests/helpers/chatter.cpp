@@ -8,8 +8,8 @@
 //   detach 0      fork: the program ends at once (status 0) and a child of the same name goes on
 //                 with the rest of the arguments
 #include <unistd.h>
-#include <csignal>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <string>
 #include <thread>

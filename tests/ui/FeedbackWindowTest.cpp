@@ -1,6 +1,6 @@
-#include "support/ScriptedPrompts.h"
 #include "MainWindowLayout.h"
 #include "frmSuggest.h"
+#include "support/ScriptedPrompts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "support/ScriptedPrompts.h"
 #include "HelpAbout.h"
+#include "support/ScriptedPrompts.h"
 
 #include <gtest/gtest.h>
 

@@ -23,8 +23,8 @@ QString freeOutputName(const QString& folder, const QString& base, const QString
 // The intermediate file of the two-stage formats: "tmp.mp4" in the temporary folder.
 QString intermediatePath(const PlatformDescription& platform);
 
-// The intermediate goes unquoted, as its fixed name always did; it is quoted only when a blank
-// or quote in the folder would otherwise split it.
+// The intermediate goes unquoted, so its command line reads as the fixed name it is; it is quoted
+// only when a blank or quote in the folder would otherwise split it.
 QString intermediateArgument(const QString& path);
 
 }  // namespace CommandPieces

@@ -48,7 +48,8 @@ TEST(ProcessTableTest, OnlyTheGroupsOwnProcessesOfThatNameCount) {
     const QString program = TestPaths::copyHelperAs("test_chatter", dir.path(), "PtLookup42");
     const pid_t group = startInOwnGroup(program, {"sleep", "3000"});
     ASSERT_GT(group, 0);
-    EXPECT_TRUE(waitUntil([&] { return ProcessTable::isImageRunningInGroup("ptlookup42", group); }));
+    EXPECT_TRUE(
+        waitUntil([&] { return ProcessTable::isImageRunningInGroup("ptlookup42", group); }));
     EXPECT_TRUE(ProcessTable::isImageRunningInGroup("PTLOOKUP42", group));
     EXPECT_FALSE(ProcessTable::isImageRunningInGroup("ptlookup4", group));
     EXPECT_FALSE(ProcessTable::isImageRunningInGroup("", group));
@@ -65,8 +66,10 @@ TEST(ProcessTableTest, AnEndedProgramIsNotRunningThoughNotYetCollected) {
     QTemporaryDir dir;
     const QString program = TestPaths::copyHelperAs("test_chatter", dir.path(), "ptzombie77");
     const pid_t group = startInOwnGroup(program, {"sleep", "200"});
-    EXPECT_TRUE(waitUntil([&] { return ProcessTable::isImageRunningInGroup("ptzombie77", group); }));
-    EXPECT_TRUE(waitUntil([&] { return !ProcessTable::isImageRunningInGroup("ptzombie77", group); }));
+    EXPECT_TRUE(
+        waitUntil([&] { return ProcessTable::isImageRunningInGroup("ptzombie77", group); }));
+    EXPECT_TRUE(
+        waitUntil([&] { return !ProcessTable::isImageRunningInGroup("ptzombie77", group); }));
     // It has ended but nobody collected it: it is still in the process table, as a zombie.
     QFile stat(QStringLiteral("/proc/%1/stat").arg(group));
     ASSERT_TRUE(stat.open(QIODevice::ReadOnly));
@@ -87,7 +90,8 @@ TEST(ProcessTableTest, DescendantThatOutlivesItsParentStillCountsAndIsCollected)
     EXPECT_TRUE(ProcessTable::isImageRunningInGroup("ptorphan31", group))
         << "an adopted descendant must keep its run going";
 
-    EXPECT_TRUE(waitUntil([&] { return !ProcessTable::isImageRunningInGroup("ptorphan31", group); }));
+    EXPECT_TRUE(
+        waitUntil([&] { return !ProcessTable::isImageRunningInGroup("ptorphan31", group); }));
     // It is ours now and a zombie until collected; collecting it leaves no trace.
     EXPECT_TRUE(waitUntil([&] {
         ProcessTable::reapAdoptedMembers(group);
