@@ -88,10 +88,6 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
         }
     }
     const QStringList inputs = queue.paths();
-    QList<FileQueue::Item> queued;
-    for (qsizetype i = 0; i < inputs.size(); ++i) {
-        queued << FileQueue::Item{inputs.at(i), queue.trackAt(i), QString()};
-    }
 
     ConversionRun& run = session.run();
     run.setStallTimeout(stallTimeout());
@@ -101,7 +97,7 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
                                        : ::isatty(::fileno(err)) != 0
                                            ? ConvertProgress::Mode::Terminal
                                            : ConvertProgress::Mode::Plain;
-    ConvertProgress progress(run, queued, mode, err);
+    ConvertProgress progress(run, queue, mode, err);
     StopSignals stops;
     if (stops.notifier()) {
         QObject::connect(stops.notifier(), &QSocketNotifier::activated, [&] {
