@@ -1,8 +1,9 @@
 // Runs the real main window in a process of its own, the way a user would: loads it over a
 // program folder, queues the given files, starts the conversion and presses the exit button
-// after a while. Tests watch what the process and its encoder leave behind.
+// after a while, one file at a time. Tests watch what the process and its encoder leave behind.
 //   window_driver PROGRAM_FOLDER OUTPUT_FOLDER EXIT_AFTER_MS FILE...
 #include "frmMain.h"
+#include "options/OptionsFile.h"
 #include "platform/ConsolePrompts.h"
 
 #include <QApplication>
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
     if (!window.Form_Load()) {
         return 3;
     }
+    Options().FilesAtOnce = 1;
     window.findChild<QLineEdit*>(QStringLiteral("txtPath"))
         ->setText(QString::fromLocal8Bit(argv[2]));
     for (int i = 4; i < argc; ++i) {
