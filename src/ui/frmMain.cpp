@@ -361,6 +361,11 @@ void frmMain::bindSettings() {
         cmbOF_Click();
     });
     connect(&run(), &ConversionRun::outputFolderChanged, txtPath, &QLineEdit::setText);
+    connect(&run(), &ConversionRun::fileStarted, this, [this](int lane) {
+        if (m_runProgress) {
+            m_listModel->showPercent(run().entryId(lane), 0);
+        }
+    });
     connect(&run(), &ConversionRun::progressChanged, this, &frmMain::showLaneProgress);
     connect(&run(), &ConversionRun::fileFinished, this,
             [this](int lane) { m_listModel->clearPercent(run().entryId(lane)); });
@@ -442,7 +447,7 @@ void frmMain::RemoveSelectedRow() {
             rows << LV->currentIndex().row();
         }
         // Files being converted keep their rows until their encoders end.
-        lstFile.removeEach(rows);
+        m_session.removeRows(rows);
         // The row that took the place of the removed ones is the next to go.
         const QModelIndex current = LV->currentIndex();
         if (current.isValid() && !LV->selectionModel()->hasSelection()) {
