@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The window converting a 12-file album (12 copies of the 180 s benchmark file) to MP3 with its
-# default settings, driven headless (QT_QPA_PLATFORM=offscreen) by build/bench/window_bench.
+# default settings, driven headless (QT_QPA_PLATFORM=offscreen) by the tests' window_driver.
 # Three runs per round, each timed from the start of its process to its end (the last output is
 # published before the run ends):
 #   windowN   the window with its default files at once (the cores this process may use)
@@ -27,9 +27,9 @@ cores=$(nproc)  # the CPUs this process may use: the window's default files at o
 
 scripts/deps.sh
 cmake --preset default >/dev/null
-cmake --build --preset default --target vordana coder coder2 conv window_bench >/dev/null
+cmake --build --preset default --target vordana coder coder2 conv window_driver >/dev/null
 vordana=$PWD/build/vordana
-driver=$PWD/build/bench/window_bench
+driver=$PWD/build/tests/helpers/window_driver
 
 started=$SECONDS
 load_start=$(cut -d' ' -f1-3 /proc/loadavg)
@@ -50,8 +50,9 @@ ms() { echo $(( ($2 - $1) / 1000000 )); }
 
 run_kind() {  # KIND OUTDIR
   case $1 in
-    windowN) QT_QPA_PLATFORM=offscreen "$driver" "$work/program" "$2" 0 "${inputs[@]}" ;;
-    window1) QT_QPA_PLATFORM=offscreen "$driver" "$work/program" "$2" 1 "${inputs[@]}" ;;
+    windowN) QT_QPA_PLATFORM=offscreen "$driver" --files-at-once 0 "$work/program" "$2" 0 \
+               "${inputs[@]}" ;;
+    window1) QT_QPA_PLATFORM=offscreen "$driver" "$work/program" "$2" 0 "${inputs[@]}" ;;
     cli1)    "$vordana" --convert -j 1 -o "$2" "${inputs[@]}" ;;
   esac >"$work/run.out" 2>"$work/run.err" || {
     echo "$1 failed (exit $?):" >&2; cat "$work/run.err" >&2; exit 1; }
@@ -78,14 +79,7 @@ for r in $(seq "$rounds"); do
 done
 rm -rf "$work/out"
 
-median() { tr ' ' '\n' | grep . | sort -g | awk '{a[NR]=$1} END {print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2)}'; }
-paired() {  # KIND-A KIND-B -> the median of the rounds' A/B
-  local -a A B; read -ra A <<<"${times[$1]}"; read -ra B <<<"${times[$2]}"
-  local i; for i in "${!A[@]}"; do
-    awk -v a="${A[$i]}" -v b="${B[$i]}" 'BEGIN{printf "%.4f ", a/b}'
-  done | median
-}
-verdict() { awk -v x="$1" -v t="$2" 'BEGIN{print (x <= t ? "ok" : "MISSED")}'; }
+source bench/stats.sh
 
 load_end=$(cut -d' ' -f1-3 /proc/loadavg)
 echo
@@ -98,7 +92,7 @@ for pair in "windowN window1 0.60" "window1 cli1 1.05"; do
   read -r a b target <<<"$pair"
   ratio=$(awk -v x="$(median <<<"${times[$a]}")" -v y="$(median <<<"${times[$b]}")" \
     'BEGIN{printf "%.3f", x/y}')
-  pr=$(paired "$a" "$b")
+  pr=$(paired_median "${times[$a]}" "${times[$b]}" 'a/b')
   printf '%-18s ratio of medians %s, paired median %.3f  <= %s %s\n' "$a / $b" "$ratio" "$pr" \
     "$target" "$(verdict "$pr" "$target")"
 done
