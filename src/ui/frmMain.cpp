@@ -106,6 +106,8 @@ frmMain::frmMain(const QString& programFolder, QWidget* parent)
     : QMainWindow(parent), m_session(programFolder), lstFile(m_session.queue()), m_commands(this) {
     // The window stays alive while a long chunk of encoder output is parsed.
     run().setProgressYield([] { QCoreApplication::processEvents(); });
+    // Files that fail stay listed, marked, for another start.
+    run().setKeepUnconverted(true);
 
     Timer1.setSingleShot(true);
     Timer1.setInterval(100);
@@ -530,9 +532,7 @@ void frmMain::stopRun() {
         m_startPending = false;
         Timer1.stop();
         showStartAsStop(false);
-        restoreControls();
-        showProgress(ProgressReport{});
-        showLabel(QStringLiteral("已停止"));
+        showStopped();
     }
 }
 
@@ -546,8 +546,6 @@ void frmMain::Timer1_Timer() {
 }
 
 void frmMain::RunQueue() {
-    // Files that fail stay listed, marked, for another start.
-    run().setKeepUnconverted(true);
     run().setLaneCount(filesAtOnce(Options()));
     if (run().laneCount() > 1) {
         m_runProgress = std::make_unique<RunProgress>(run(), lstFile);
@@ -561,10 +559,7 @@ void frmMain::onRunFinished() {
     m_listModel->clearPercents();
     showStartAsStop(false);
     if (run().wasCancelled()) {
-        // A stop is no failure: no sound, no folder, no message.
-        restoreControls();
-        showProgress(ProgressReport{});
-        showLabel(QStringLiteral("已停止"));
+        showStopped();
         return;
     }
     if (!run().encoderStarted()) {
@@ -599,6 +594,13 @@ void frmMain::finishRun() {
         prompts.message(failureMessage(run().results(), qMax(3, lines / 3 - 3)),
                         QStringLiteral("转换"), Prompts::Icon::Exclamation);
     }
+}
+
+void frmMain::showStopped() {
+    // A stop is no failure: no sound, no folder, no message.
+    restoreControls();
+    showProgress(ProgressReport{});
+    showLabel(QStringLiteral("已停止"));
 }
 
 void frmMain::restoreControls() {

@@ -149,6 +149,7 @@ private:
     void enableFormatBoxes();
     void onRunFinished();
     void restoreControls();
+    void showStopped();
     void finishRun();
     void Form_Unload();
     int selectedIndex(const QComboBox* box) const;
