@@ -125,14 +125,10 @@ for r in $(seq "$rounds"); do
 done
 rm -rf "$work"/v "$work"/f
 
-median() { tr ' ' '\n' | grep . | sort -g | awk '{a[NR]=$1} END {print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2)}'; }
+source bench/stats.sh
 paired() {  # KIND AWK-EXPRESSION(a = vordana ms, b = ffmpeg ms, n = files) -> median per round
-  local -a A B; read -ra A <<<"${tv[$1]}"; read -ra B <<<"${tf[$1]}"
-  local i; for i in "${!A[@]}"; do
-    awk -v a="${A[$i]}" -v b="${B[$i]}" -v n="$3" "BEGIN{printf \"%.4f \", $2}"
-  done | median
+  paired_median "${tv[$1]}" "${tf[$1]}" "$2" "$3"
 }
-verdict() { awk -v x="$1" -v t="$2" 'BEGIN{print (x <= t ? "ok" : "MISSED")}'; }
 
 load_end=$(cut -d' ' -f1-3 /proc/loadavg)
 echo

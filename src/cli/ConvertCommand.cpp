@@ -9,6 +9,7 @@
 #include "filelist/NativeNames.h"
 #include "platform/ConsolePrompts.h"
 #include "platform/OpenFileLimit.h"
+#include "platform/UsableCores.h"
 #include "session/Session.h"
 #include "text/PrintableText.h"
 
@@ -17,7 +18,6 @@
 #include <QFileInfo>
 #include <QSocketNotifier>
 
-#include <sched.h>
 #include <unistd.h>
 #include <csignal>
 
@@ -36,15 +36,6 @@ std::chrono::milliseconds stallTimeout() {
 }
 
 }  // namespace
-
-int defaultJobs() {
-    cpu_set_t cpus;
-    CPU_ZERO(&cpus);
-    if (::sched_getaffinity(0, sizeof cpus, &cpus) == 0) {
-        return qMax(1, CPU_COUNT(&cpus));
-    }
-    return qMax(1, static_cast<int>(::sysconf(_SC_NPROCESSORS_ONLN)));
-}
 
 int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
     ConsolePrompts prompts(err);
@@ -97,10 +88,6 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
         }
     }
     const QStringList inputs = queue.paths();
-    QList<FileQueue::Item> queued;
-    for (qsizetype i = 0; i < inputs.size(); ++i) {
-        queued << FileQueue::Item{inputs.at(i), queue.trackAt(i), QString()};
-    }
 
     ConversionRun& run = session.run();
     run.setStallTimeout(stallTimeout());
@@ -110,7 +97,7 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
                                        : ::isatty(::fileno(err)) != 0
                                            ? ConvertProgress::Mode::Terminal
                                            : ConvertProgress::Mode::Plain;
-    ConvertProgress progress(run, queued, mode, err);
+    ConvertProgress progress(run, queue, mode, err);
     StopSignals stops;
     if (stops.notifier()) {
         QObject::connect(stops.notifier(), &QSocketNotifier::activated, [&] {
@@ -120,7 +107,7 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
     }
     QObject::connect(&run, &ConversionRun::runFinished, [] { QCoreApplication::exit(0); });
     // Last before the run: the lanes fit what is left of the limit of open files.
-    const int jobs = options.jobs > 0 ? options.jobs : defaultJobs();
+    const int jobs = options.jobs > 0 ? options.jobs : usableCores();
     run.setLaneCount(jobs);
     if (run.laneCount() < jobs && !inputs.isEmpty()) {
         const int lanes = run.laneCount();

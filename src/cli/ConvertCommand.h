@@ -15,6 +15,3 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err);
 // The command-line front end as a whole (also --help and --version, which need no display):
 // parses argv, converts, returns the process's exit status.
 int convertFrontEnd(int argc, char** argv);
-
-// How many files convert at once by default: the cores this process may run on, at least one.
-int defaultJobs();

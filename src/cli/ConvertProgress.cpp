@@ -1,12 +1,7 @@
 #include "ConvertProgress.h"
 
-#include "cue/ImageLength.h"
-#include "cue/TrackCut.h"
 #include "filelist/NativeNames.h"
 #include "text/PrintableText.h"
-
-#include <QFileInfo>
-#include <QHash>
 
 #include <algorithm>
 #include <cmath>
@@ -30,54 +25,12 @@ QString formatDuration(double seconds) {
         .arg(total % 60, 2, 10, QLatin1Char('0'));
 }
 
-ConvertProgress::ConvertProgress(ConversionRun& run, const QList<FileQueue::Item>& items, Mode mode,
-                                 FILE* out)
-    : m_run(run), m_mode(mode), m_out(out) {
-    // An image's last track runs to its end: its length is the image's less the track's start,
-    // or (when even the image's is a guess that falls short) as long as the image's other tracks
-    // are on average.
-    QHash<QString, ImageLength> images;
-    QHash<QString, std::pair<double, int>> cutSeconds;  // per image: sum and count of its cuts
-    for (const FileQueue::Item& queued : items) {
-        if (queued.track && queued.track->seconds()) {
-            auto& [sum, count] = cutSeconds[queued.track->image];
-            sum += *queued.track->seconds();
-            ++count;
-        }
-    }
-    int tracks = 0;
-    m_items.reserve(static_cast<size_t>(items.size()));
-    for (const FileQueue::Item& queued : items) {
-        Item item;
-        item.input = queued.path;
-        if (!queued.track) {
-            item.bytes = QFileInfo(queued.path).size();
-            m_unknownBytes += item.bytes;
-        } else {
-            ++tracks;
-            const TrackCut& cut = *queued.track;
-            double seconds = cut.seconds().value_or(0.0);
-            if (!cut.seconds()) {
-                auto image = images.constFind(cut.image);
-                if (image == images.constEnd()) {
-                    image = images.insert(cut.image, ImageLength::of(cut.image));
-                }
-                item.estimated = !image->exact;
-                seconds =
-                    std::max(0.0, image->seconds - static_cast<double>(cut.startFrames) / 75.0);
-                const auto [sum, count] = cutSeconds.value(cut.image);
-                if (item.estimated && seconds <= 0.0 && count > 0) {
-                    seconds = sum / count;
-                }
-            }
-            item.seconds = seconds;
-            m_knownSeconds += seconds;
-        }
-        m_items.push_back(std::move(item));
-    }
-    m_noun = tracks == 0              ? QStringLiteral("files")
-             : tracks == items.size() ? QStringLiteral("tracks")
-                                      : QStringLiteral("files and tracks");
+ConvertProgress::ConvertProgress(ConversionRun& run, const FileQueue& queue, Mode mode, FILE* out)
+    : m_progress(run, queue), m_mode(mode), m_out(out) {
+    const qsizetype tracks = m_progress.trackCount();
+    m_noun = tracks == 0                        ? QStringLiteral("files")
+             : tracks == m_progress.itemCount() ? QStringLiteral("tracks")
+                                                : QStringLiteral("files and tracks");
     m_clock.start();
     connect(&run, &ConversionRun::fileStarted, this, &ConvertProgress::onStarted);
     connect(&run, &ConversionRun::progressChanged, this, &ConvertProgress::onProgress);
@@ -105,59 +58,12 @@ ConvertProgress::LaneView& ConvertProgress::view(int lane) {
     return m_lanes[static_cast<size_t>(lane)];
 }
 
-qsizetype ConvertProgress::take(const QString& input) {
-    while (m_firstUntaken < static_cast<qsizetype>(m_items.size()) &&
-           m_items[static_cast<size_t>(m_firstUntaken)].taken) {
-        ++m_firstUntaken;
-    }
-    for (qsizetype i = m_firstUntaken; i < static_cast<qsizetype>(m_items.size()); ++i) {
-        Item& item = m_items[static_cast<size_t>(i)];
-        if (!item.taken && item.input == input) {
-            item.taken = true;
-            return i;
-        }
-    }
-    return -1;
-}
-
-void ConvertProgress::learnSeconds(Item& item, double seconds) {
-    if (item.seconds) {
-        m_knownSeconds -= *item.seconds;  // an estimate
-    } else {
-        m_unknownBytes -= item.bytes;
-        m_rateSeconds += seconds;
-        m_rateBytes += item.bytes;
-    }
-    item.seconds = seconds;
-    item.estimated = false;
-    m_knownSeconds += seconds;
-}
-
-double ConvertProgress::secondsPerByte() const {
-    // APE files of one collection are much alike, so the files whose duration is known give a
-    // fair rate for the rest; with none known yet, that of losslessly compressed CD audio.
-    return m_rateBytes > 0 ? m_rateSeconds / static_cast<double>(m_rateBytes)
-                           : ImageLength::estimatedSeconds(1);
-}
-
-double ConvertProgress::itemSeconds(const Item& item) const {
-    return item.seconds ? *item.seconds : static_cast<double>(item.bytes) * secondsPerByte();
-}
-
 QString ConvertProgress::overallLine() const {
-    const double total = m_knownSeconds + static_cast<double>(m_unknownBytes) * secondsPerByte();
-    double done =
-        m_finishedKnownSeconds + static_cast<double>(m_finishedUnknownBytes) * secondsPerByte();
-    for (const LaneView& lane : m_lanes) {
-        if (lane.busy && lane.item >= 0) {
-            done += lane.fraction * itemSeconds(m_items[static_cast<size_t>(lane.item)]);
-        }
-    }
-    const double share = total > 0.0 ? std::clamp(done / total, 0.0, 1.0) : 0.0;
+    const double share = m_progress.share();
     const double elapsed = static_cast<double>(m_clock.elapsed()) / 1000.0;
     QString line = QStringLiteral("%1/%2 %3  %4%  %5 elapsed")
-                       .arg(m_finished)
-                       .arg(m_items.size())
+                       .arg(m_progress.finishedCount())
+                       .arg(m_progress.itemCount())
                        .arg(m_noun)
                        .arg(static_cast<int>(share * 100.0))
                        .arg(formatDuration(elapsed));
@@ -171,9 +77,7 @@ QString ConvertProgress::overallLine() const {
 void ConvertProgress::onStarted(int lane, const QString& input, const QString& output) {
     LaneView& v = view(lane);
     v.input = input;
-    v.item = take(input);
     v.label.clear();
-    v.fraction = 0.0;
     v.busy = true;
     if (m_mode == Mode::Plain) {
         print(QStringLiteral("started: %1 -> %2\n")
@@ -185,31 +89,11 @@ void ConvertProgress::onStarted(int lane, const QString& input, const QString& o
 void ConvertProgress::onProgress(int lane, const ProgressReport& display) {
     LaneView& v = view(lane);
     v.label = display.complete ? QStringLiteral("100%") : display.figure + QLatin1Char('%');
-    v.fraction = std::clamp(display.fraction, 0.0, 1.0);
-    const int duration = m_run.DurationSeconds(lane);
-    if (duration > 0 && v.item >= 0) {
-        Item& item = m_items[static_cast<size_t>(v.item)];
-        if (!item.seconds || item.estimated) {
-            learnSeconds(item, duration);
-        }
-    }
     m_dirty = true;
 }
 
 void ConvertProgress::onFinished(int lane, const FileResult& result) {
-    LaneView& v = view(lane);
-    // A file that failed before its encoder started was never on the lane.
-    const qsizetype index = v.busy && v.input == result.input ? v.item : take(result.input);
-    v.busy = false;
-    ++m_finished;
-    if (index >= 0) {
-        const Item& item = m_items[static_cast<size_t>(index)];
-        if (item.seconds) {
-            m_finishedKnownSeconds += *item.seconds;
-        } else {
-            m_finishedUnknownBytes += item.bytes;
-        }
-    }
+    view(lane).busy = false;
     if (result.status == FileStatus::Failed) {
         // Above the progress lines, which are drawn again below it.
         if (m_mode == Mode::Terminal && m_drawnLines > 0) {

@@ -66,7 +66,8 @@ void frmMain::connectCommands() {
     connect(&c.notice, &QAction::triggered, this, [] {
         Prompts::current().message(noticeText(), Prompts::applicationTitle(), Prompts::Icon::None);
     });
-    connect(&c.start, &QAction::triggered, this, &frmMain::imgStart_Click);
+    connect(&c.start, &QAction::triggered, this, &frmMain::startOrStop);
+    connect(&c.stop, &QAction::triggered, this, &frmMain::stopRun);
     connect(&c.browse, &QAction::triggered, this, &frmMain::imgBrowse_Click);
     // A format is chosen by selecting it in the format box, which applies its presets.
     connect(&c.formatGroup, &QActionGroup::triggered, this,

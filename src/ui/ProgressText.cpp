@@ -38,6 +38,10 @@ double barWidthTwips(const ProgressReport& report) {
     return report.fraction * kFullBarTwips;
 }
 
+QString runShareLabel(double share) {
+    return QStringLiteral("总进度 %1%").arg(static_cast<int>(share * 100.0));
+}
+
 QString failureMessage(const QList<FileResult>& results, int maxFiles) {
     QString text = QStringLiteral("以下文件转换失败：");
     int listed = 0;

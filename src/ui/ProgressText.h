@@ -16,6 +16,8 @@ inline constexpr double kFullBarTwips = 5415.0;
 // "结束 100%" at its end.
 QString progressLabel(const ProgressReport& report);
 double barWidthTwips(const ProgressReport& report);
+// The label while several files convert at once: the whole run's share, "总进度 37%".
+QString runShareLabel(double share);
 
 // The message at the end of a run with failures: "以下文件转换失败：" and, for each file that did
 // not convert, its name and reason (control characters shown as escapes, very long texts cut in

@@ -11,6 +11,7 @@
 #include "WindowChrome.h"
 #include "conversion/FormatPresets.h"
 #include "conversion/OutputFormat.h"
+#include "conversion/RunProgress.h"
 #include "cue/TrackCut.h"
 #include "filelist/FileList.h"
 #include "frmMenu.h"
@@ -106,6 +107,8 @@ frmMain::frmMain(const QString& programFolder, QWidget* parent)
     : QMainWindow(parent), m_session(programFolder), lstFile(m_session.queue()), m_commands(this) {
     // The window stays alive while a long chunk of encoder output is parsed.
     run().setProgressYield([] { QCoreApplication::processEvents(); });
+    // Files that fail stay listed, marked, for another start.
+    run().setKeepUnconverted(true);
 
     Timer1.setSingleShot(true);
     Timer1.setInterval(100);
@@ -193,10 +196,13 @@ void frmMain::buildLayout() {
 
     LV = new QTreeView(client);
     LV->setObjectName(QStringLiteral("LV"));
-    LV->setModel(new FileListModel(lstFile, LV));
+    m_listModel = new FileListModel(lstFile, LV);
+    LV->setModel(m_listModel);
     LV->setRootIsDecorated(false);
     LV->setItemsExpandable(false);
-    LV->setSelectionMode(QAbstractItemView::SingleSelection);
+    LV->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // A long name keeps its start and its end ("Album…Title.ape"); the tooltip has it whole.
+    LV->setTextElideMode(Qt::ElideMiddle);
     LV->setUniformRowHeights(true);
     // The two columns fill the list's width exactly; a sideways scroll bar would only hide rows.
     LV->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -320,6 +326,8 @@ void frmMain::buildMenus() {
     menuFile->addSeparator();
     menuFile->addAction(&m_commands.exit);
     QMenu* menuOperate = menuBar()->addMenu(QStringLiteral("文件操作"));
+    menuOperate->addAction(&m_commands.start);
+    menuOperate->addSeparator();
     menuOperate->addAction(&m_commands.removeSelected);
     menuOperate->addAction(&m_commands.clearList);
     menuOperate->addSeparator();
@@ -329,7 +337,10 @@ void frmMain::buildMenus() {
     QMenu* menuR = menuBar()->addMenu(QStringLiteral("提示设置"));
     menuR->addAction(&m_commands.options);
     QMenu* menuA = menuBar()->addMenu(QStringLiteral("关于"));
+    menuA->addAction(&m_commands.help);
     menuA->addAction(&m_commands.about);
+    // Esc belongs to no menu; the window holds it.
+    addAction(&m_commands.stop);
 }
 
 void frmMain::bindSettings() {
@@ -353,9 +364,14 @@ void frmMain::bindSettings() {
         cmbOF_Click();
     });
     connect(&run(), &ConversionRun::outputFolderChanged, txtPath, &QLineEdit::setText);
-    // One file at a time here: the window shows its one lane.
-    connect(&run(), &ConversionRun::progressChanged, this,
-            [this](int, const ProgressReport& display) { showProgress(display); });
+    connect(&run(), &ConversionRun::fileStarted, this, [this](int lane) {
+        if (m_runProgress) {
+            m_listModel->showPercent(run().entryId(lane), 0);
+        }
+    });
+    connect(&run(), &ConversionRun::progressChanged, this, &frmMain::showLaneProgress);
+    connect(&run(), &ConversionRun::fileFinished, this,
+            [this](int lane) { m_listModel->clearPercent(run().entryId(lane)); });
     connect(&run(), &ConversionRun::runFinished, this, &frmMain::onRunFinished);
 }
 
@@ -426,9 +442,21 @@ void frmMain::AddFileRow(const QString& path) {
 
 void frmMain::RemoveSelectedRow() {
     if (!lstFile.isEmpty()) {
-        const QModelIndex selected = LV->currentIndex();
-        // The file being converted keeps its row until its encoder ends.
-        m_session.removeAt(selected.isValid() ? selected.row() : -1);
+        QList<qsizetype> rows;
+        for (const QModelIndex& selected : LV->selectionModel()->selectedRows()) {
+            rows << selected.row();
+        }
+        if (rows.isEmpty() && LV->currentIndex().isValid()) {
+            rows << LV->currentIndex().row();
+        }
+        // Files being converted keep their rows until their encoders end.
+        m_session.removeRows(rows);
+        // The row that took the place of the removed ones is the next to go.
+        const QModelIndex current = LV->currentIndex();
+        if (current.isValid() && !LV->selectionModel()->hasSelection()) {
+            LV->selectionModel()->select(
+                current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        }
     }
     if (lstFile.isEmpty()) {
         picText->show();
@@ -466,8 +494,9 @@ void frmMain::setRunControlsEnabled(bool enabled) {
             button->setEnabled(enabled);
         }
     }
-    for (QWidget* w : std::initializer_list<QWidget*>{Command3, cmbOF, cmbR, cmbBR, cmbS, cmbVB,
-                                                      cmbF, cmbChannel, imgConvert, lblFeed}) {
+    // The start button stays: during a run it stops it.
+    for (QWidget* w : std::initializer_list<QWidget*>{cmbOF, cmbR, cmbBR, cmbS, cmbVB, cmbF,
+                                                      cmbChannel, imgConvert, lblFeed}) {
         w->setEnabled(enabled);
     }
     m_commands.formatGroup.setEnabled(enabled);
@@ -484,20 +513,56 @@ void frmMain::imgStart_Click() {
         return;  // a run is under way and converts everything queued
     }
     setRunControlsEnabled(false);
+    showStartAsStop(true);
+    m_startPending = true;
     Timer1.start();
+}
+
+void frmMain::startOrStop() {
+    if (isConverting()) {
+        stopRun();
+    } else {
+        imgStart_Click();
+    }
+}
+
+void frmMain::stopRun() {
+    if (run().isRunning()) {
+        run().cancel();  // runFinished follows once its encoders have ended
+    } else if (m_startPending) {
+        m_startPending = false;
+        Timer1.stop();
+        showStartAsStop(false);
+        showStopped();
+    }
 }
 
 void frmMain::Timer1_Timer() {
     Timer1.stop();
     QCoreApplication::processEvents();
-    RunQueue();
+    if (m_startPending) {  // not stopped meanwhile
+        m_startPending = false;
+        RunQueue();
+    }
 }
 
 void frmMain::RunQueue() {
+    run().setLaneCount(filesAtOnce(Options()));
+    if (run().laneCount() > 1) {
+        m_runProgress = std::make_unique<RunProgress>(run(), lstFile);
+        connect(m_runProgress.get(), &RunProgress::changed, this, &frmMain::showRunShare);
+    }
     run().RunQueue();
 }
 
 void frmMain::onRunFinished() {
+    m_runProgress.reset();
+    m_listModel->clearPercents();
+    showStartAsStop(false);
+    if (run().wasCancelled()) {
+        showStopped();
+        return;
+    }
     if (!run().encoderStarted()) {
         // The runner has said "File or command not found"; the files stay for another try.
         setRunControlsEnabled(true);
@@ -520,15 +585,7 @@ void frmMain::finishRun() {
     if (Options().SoundReminder == 0) {
         prompts.playSound(m_session.files().sound());
     }
-    picDrag->show();
-    Command3->setEnabled(true);
-    lblFeed->setEnabled(true);
-    for (QWidget* w : {static_cast<QWidget*>(imgAdd), static_cast<QWidget*>(imgRemove),
-                       static_cast<QWidget*>(imgStart), static_cast<QWidget*>(imgBrowse),
-                       static_cast<QWidget*>(imgConvert)}) {
-        w->setEnabled(true);
-    }
-    setRunControlsEnabled(true);
+    restoreControls();
 
     const int failed = run().failedCount();
     showProgress(ProgressReport{});
@@ -543,14 +600,58 @@ void frmMain::finishRun() {
     }
 }
 
+void frmMain::showStopped() {
+    // A stop is no failure: no sound, no folder, no message.
+    restoreControls();
+    showProgress(ProgressReport{});
+    showLabel(QStringLiteral("已停止"));
+}
+
+void frmMain::restoreControls() {
+    picDrag->show();
+    Command3->setEnabled(true);
+    lblFeed->setEnabled(true);
+    for (QWidget* w : {static_cast<QWidget*>(imgAdd), static_cast<QWidget*>(imgRemove),
+                       static_cast<QWidget*>(imgStart), static_cast<QWidget*>(imgBrowse),
+                       static_cast<QWidget*>(imgConvert)}) {
+        w->setEnabled(true);
+    }
+    setRunControlsEnabled(true);
+}
+
 void frmMain::showProgress(const ProgressReport& report) {
-    m_pbValue = report.pbValue;
-    m_barTwips = barWidthTwips(report);
-    pb->setValue(static_cast<int>(std::lround(report.pbValue * 10.0)));
+    showBar(report.pbValue, barWidthTwips(report), progressLabel(report));
+}
+
+void frmMain::showBar(double pbValue, double twips, const QString& label) {
+    m_pbValue = pbValue;
+    m_barTwips = twips;
+    pb->setValue(static_cast<int>(std::lround(pbValue * 10.0)));
     QRectF bar = MainWindowLayout::twips(imgPB);
     place(imgPB, static_cast<int>(bar.left()), static_cast<int>(bar.top()),
           static_cast<int>(std::lround(m_barTwips)), static_cast<int>(bar.height()));
-    showLabel(progressLabel(report));
+    showLabel(label);
+}
+
+void frmMain::showLaneProgress(int lane, const ProgressReport& report) {
+    if (!m_runProgress) {
+        showProgress(report);  // one file at a time: its encoder's own display
+        return;
+    }
+    m_listModel->showPercent(run().entryId(lane),
+                             report.complete ? 100 : static_cast<int>(report.fraction * 100.0));
+}
+
+void frmMain::showRunShare() {
+    const double share = m_runProgress->share();
+    showBar(share * 100.0, share * kFullBarTwips, runShareLabel(share));
+}
+
+void frmMain::showStartAsStop(bool running) {
+    const QString text = running ? QStringLiteral("停止转换") : QStringLiteral("立刻开始转换！");
+    Command3->setText(text);
+    m_commands.start.setText(text);
+    m_commands.stop.setEnabled(running);
 }
 
 void frmMain::showLabel(const QString& text) {

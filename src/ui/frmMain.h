@@ -16,6 +16,8 @@
 #include <memory>
 
 class CCommonDialogs;
+class FileListModel;
+class RunProgress;
 class QMimeData;
 class frmMenu;
 class frmSuggest;
@@ -67,12 +69,18 @@ public:
     void ShowHintIfEmpty();
 
     // Conversion run. RunQueue starts it and returns; the end of the run (folder, sound,
-    // "Done.") follows when the run says it has finished.
+    // "Done.") follows when the run says it has finished. The options' files at once set how
+    // many files convert together; with more than one, each converting row shows its percent and
+    // the bar the whole run's. A start during a run is ignored; the start button stops it
+    // instead (stopRun: its encoders end, what they half wrote goes, every file not converted
+    // stays listed, the label reads "已停止").
     void imgStart_Click();
-    void Command3_Click() { imgStart_Click(); }
+    void startOrStop();
+    void stopRun();
+    void Command3_Click() { startOrStop(); }
     void imgConvert_Click() { imgStart_Click(); }
     void RunQueue();
-    bool isConverting() const { return m_session.isConverting() || Timer1.isActive(); }
+    bool isConverting() const { return m_session.isConverting() || m_startPending; }
 
     // Output format selection applies the format's presets, after the label, the format
     // commands and the boxes show what the format takes.
@@ -131,22 +139,32 @@ private:
     void bindSettings();
     void Timer1_Timer();
     void showProgress(const ProgressReport& report);
+    void showBar(double pbValue, double twips, const QString& label);
     void showLabel(const QString& text);
+    void showLaneProgress(int lane, const ProgressReport& report);
+    void showRunShare();
+    void showStartAsStop(bool running);
     void setRunControlsEnabled(bool enabled);
     void showFormat(const OutputFormat& format);
     void enableFormatBoxes();
     void onRunFinished();
+    void restoreControls();
+    void showStopped();
     void finishRun();
     void Form_Unload();
     int selectedIndex(const QComboBox* box) const;
 
     // The files the last folder scan found, and the timer that starts a run once the window
-    // has shown its disabled controls.
+    // has shown its disabled controls (a start is pending until then).
     QStringList lstAddFolder;
     QTimer Timer1;
+    bool m_startPending = false;
     // Controls, by their documented names; each widget's object name is the same, so tests and
     // tools find them by it.
     QTreeView* LV = nullptr;
+    FileListModel* m_listModel = nullptr;
+    // The whole run's progress while more than one file converts at once.
+    std::unique_ptr<RunProgress> m_runProgress;
     QFrame* picText = nullptr;
     QLabel* lblText = nullptr;
     QLabel* Label9 = nullptr;

@@ -4,6 +4,7 @@
 
 #include "MainWindowLayout.h"
 #include "platform/Prompts.h"
+#include "platform/UsableCores.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 
 #include <charconv>
 #include <cmath>
@@ -83,6 +85,15 @@ void frmOptions::buildLayout() {
     cmbSR->setCurrentIndex(-1);
     place(cmbSR, 2460, 390, 1305, 315);
 
+    Label2 = new QLabel(QStringLiteral("同时转换文件数"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    place(Label2, 810, 765, 1575, 315);
+    spnFiles = new QSpinBox(this);
+    spnFiles->setObjectName(QStringLiteral("spnFiles"));
+    spnFiles->setRange(1, maxFilesAtOnce());
+    place(spnFiles, 2460, 765, 1305, 315);
+
     Command1 = new QPushButton(QStringLiteral("确定"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setDefault(true);
@@ -118,6 +129,7 @@ void frmOptions::Form_Load() {
     if (m_record.SoundReminder >= 0 && m_record.SoundReminder < cmbSR->count()) {
         cmbSR->setCurrentIndex(m_record.SoundReminder);
     }
+    spnFiles->setValue(filesAtOnce(m_record));
     // The box has no third state to show; only 1 counts as checked anyway.
     chkMC->setChecked(m_record.MusicCutter == 1);
     if (chkMC->isChecked()) {
@@ -180,6 +192,8 @@ void frmOptions::imgOK_Click() {
     m_record.MusicCutter = chkMC->isChecked() ? 1 : 0;
     m_record.CutFrom = SecondsFromHms(txtFromH->text(), txtFromM->text(), txtFromS->text());
     m_record.CutTo = SecondsFromHms(txtToH->text(), txtToM->text(), txtToS->text());
+    const int files = spnFiles->value();
+    m_record.FilesAtOnce = m_record.FilesAtOnce == 0 && files == usableCores() ? 0 : files;
     // A file that cannot be written is not reported; the record holds the new values anyway.
     SaveOptionsFile(m_record, m_optionsPath);
     accept();

@@ -11,8 +11,11 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 
-// The options window. The user sees one switch, the finishing sound; the "Music Cutter" box and
+// The options window. The user sees the finishing sound's switch and how many files convert at
+// once (同时转换文件数: 1 to maxFilesAtOnce(); a default left as it is stays unchosen, so it keeps
+// following the cores this process may use); the "Music Cutter" box and
 // its six clip fields are kept hidden but are still loaded, checked and stored. The window edits
 // `record` in place and writes it to `optionsPath` only on OK; every other way out (back, exit,
 // Escape, the caption's close button) leaves both as they were.
@@ -40,6 +43,8 @@ public:
     // Controls, by their documented names.
     QLabel* Label1 = nullptr;
     QComboBox* cmbSR = nullptr;  // "ON" (0), "OFF" (1); its index is SoundReminder
+    QLabel* Label2 = nullptr;
+    QSpinBox* spnFiles = nullptr;  // FilesAtOnce
     QCheckBox* chkMC = nullptr;
     QLineEdit* txtFromH = nullptr;
     QLineEdit* txtFromM = nullptr;

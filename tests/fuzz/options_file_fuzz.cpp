@@ -17,16 +17,17 @@
 namespace {
 
 QString describe(const OptionsRecord& r) {
-    return QStringLiteral("%1 %2 %3 %4")
+    return QStringLiteral("%1 %2 %3 %4 %5")
         .arg(r.SoundReminder)
         .arg(r.MusicCutter)
         .arg(r.CutFrom)
-        .arg(r.CutTo);
+        .arg(r.CutTo)
+        .arg(r.FilesAtOnce);
 }
 
 bool same(const OptionsRecord& a, const OptionsRecord& b) {
     return a.SoundReminder == b.SoundReminder && a.MusicCutter == b.MusicCutter &&
-           a.CutFrom == b.CutFrom && a.CutTo == b.CutTo;
+           a.CutFrom == b.CutFrom && a.CutTo == b.CutTo && a.FilesAtOnce == b.FilesAtOnce;
 }
 
 // One folder for the whole run; the same two files are rewritten for every input. Where there
@@ -131,6 +132,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkField(&OptionsRecord::MusicCutter, "MusicCutter");
     checkField(&OptionsRecord::CutFrom, "CutFrom");
     checkField(&OptionsRecord::CutTo, "CutTo");
+    // The files at once are always read: a choice this machine offers, or 0.
+    FUZZ_CHECK(first.FilesAtOnce == second.FilesAtOnce && first.FilesAtOnce >= 0 &&
+                   first.FilesAtOnce <= maxFilesAtOnce(),
+               describe(first) + QStringLiteral(" / ") + describe(second));
 
     // Reading the file again changes nothing.
     const OptionsRecord twice = loaded(first, path);

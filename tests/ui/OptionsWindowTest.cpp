@@ -1,5 +1,6 @@
 #include "frmOptions.h"
 
+#include "platform/UsableCores.h"
 #include "support/ScriptedPrompts.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -72,6 +74,27 @@ TEST_F(OptionsWindowTest, ShowsOnlyTheSoundSwitchAndTheTwoButtons) {
     for (const QLineEdit* field : timeFields(w)) {
         EXPECT_FALSE(field->isVisible()) << field->objectName().toStdString();
     }
+}
+
+TEST_F(OptionsWindowTest, FilesAtOnceOffersTheDefaultAndStoresOnlyAChoice) {
+    OptionsRecord record;
+    frmOptions w(record, path());
+    w.show();
+    EXPECT_EQ(w.Label2->text(), u("同时转换文件数"));
+    EXPECT_TRUE(w.spnFiles->isVisible());
+    EXPECT_EQ(w.spnFiles->value(), usableCores());
+    EXPECT_EQ(w.spnFiles->minimum(), 1);
+    EXPECT_EQ(w.spnFiles->maximum(), 2 * usableCores());
+    w.imgOK_Click();
+    EXPECT_EQ(record.FilesAtOnce, 0) << "left at the default, it follows the machine";
+    EXPECT_EQ(written(), "0\r\n0\r\n0\r\n0\r\n");
+
+    frmOptions chosen(record, path());
+    chosen.spnFiles->setValue(1);
+    chosen.imgOK_Click();
+    EXPECT_EQ(record.FilesAtOnce, 1);
+    EXPECT_EQ(written(), "0\r\n0\r\n0\r\n0\r\n1\r\n");
+    EXPECT_EQ(frmOptions(record, path()).spnFiles->value(), 1);
 }
 
 TEST_F(OptionsWindowTest, OpeningLoadsTheRecord) {

@@ -74,6 +74,8 @@ protected:
         m_window = std::make_unique<frmMain>(folder());
         if (load) {
             EXPECT_TRUE(m_window->Form_Load());
+            // What options.ini said, or one file at a time: the window's documented display.
+            Options().FilesAtOnce = m_filesAtOnce;
         }
         return *m_window;
     }
@@ -85,6 +87,7 @@ protected:
     }
 
     QTemporaryDir m_program;
+    int m_filesAtOnce = 1;
     ScriptedPrompts m_prompts;
     std::unique_ptr<frmMain> m_window;
 };

@@ -226,6 +226,10 @@ int ConversionRun::DurationSeconds(int lane) const {
     return m_lanes.at(static_cast<size_t>(lane))->progress.DurationSeconds;
 }
 
+quint64 ConversionRun::entryId(int lane) const {
+    return m_lanes.at(static_cast<size_t>(lane))->entryId;
+}
+
 int ConversionRun::failedCount() const {
     int failed = 0;
     for (const FileResult& result : m_results) {
@@ -246,6 +250,7 @@ void ConversionRun::RunQueue() {
     m_roomRetries = 0;
     m_results.clear();
     m_resultIds.clear();
+    m_queue.restoreSetAside();
 
     QDir().mkpath(m_settings.outputFolder);
     // Intermediate files go where the private folder really is (a fresh one when the usual
@@ -304,7 +309,7 @@ void ConversionRun::fillLanes() {
         }
     }
     for (auto& lane : m_lanes) {
-        while (room && canStart() && !lane->busy && m_queue.busyCount() < m_queue.count()) {
+        while (room && canStart() && !lane->busy && m_queue.waitingCount() > 0) {
             room = startNextFile(*lane);
         }
     }
@@ -462,8 +467,18 @@ void ConversionRun::endAtOnce(Lane& lane, const QString& reason) {
     lane.reservation.release();
     FileResult result = m_results.at(resultIndexOf(lane.entryId));
     result.reason = reason;
-    m_queue.finish(lane.entryId);
+    settleEntry(lane, result);
     record(lane, result);
+}
+
+void ConversionRun::settleEntry(const Lane& lane, const FileResult& result) {
+    if (!m_keepUnconverted || result.done()) {
+        m_queue.finish(lane.entryId);
+    } else if (result.status == FileStatus::Cancelled) {
+        m_queue.release(lane.entryId);
+    } else {
+        m_queue.setAside(lane.entryId, result.reason);
+    }
 }
 
 void ConversionRun::settleWaiting() {
@@ -599,7 +614,7 @@ void ConversionRun::completeFile(Lane& lane, const DOSOutputs& runner) {
     }
     lane.busy = false;
     lane.progress.DurationSeconds = 0;
-    m_queue.finish(lane.entryId);
+    settleEntry(lane, result);
     record(lane, result);
     fillLanes();
     finishIfIdle();

@@ -68,6 +68,10 @@ public:
     void setStallTimeout(std::chrono::milliseconds timeout) { m_stallTimeout = timeout; }
     // With names kept (settings().keepNames), a file whose output is there already is skipped.
     void setSkipExisting(bool skip) { m_skipExisting = skip; }
+    // Files that did not convert stay queued: a failed one set aside with its reason (this run
+    // does not take it again), a cancelled one as it was. Off, they leave the queue as converted
+    // files do.
+    void setKeepUnconverted(bool keep) { m_keepUnconverted = keep; }
     // How long a stopped encoder may take to end before it is killed.
     void setStopGrace(std::chrono::milliseconds grace) { m_stopGrace = grace; }
     // How long a start that found no descriptors waits when no other encoder's end will free
@@ -78,6 +82,9 @@ public:
     DOSOutputs& objDOS(int lane = 0);
     const ProgressReport& display(int lane = 0) const;
     int DurationSeconds(int lane = 0) const;
+    // The queue entry of the lane's file, from fileStarted until its fileFinished has been
+    // handled (also for a file that ended before its encoder started).
+    quint64 entryId(int lane) const;
 
     // True from the start of a run until runFinished.
     bool isRunning() const { return m_running; }
@@ -126,6 +133,8 @@ private:
     // The lane's file goes back to the queue untouched: no result, nothing left behind.
     void giveBack(Lane& lane);
     void endAtOnce(Lane& lane, const QString& reason);
+    // The file's entry leaves the queue, or stays as setKeepUnconverted says.
+    void settleEntry(const Lane& lane, const FileResult& result);
     void settleWaiting();
     void onOutput(Lane& lane, const QString& chunk, bool mencoderStyle);
     void onEncoderEnded(Lane& lane, DOSOutputs& runner);
@@ -159,4 +168,5 @@ private:
     bool m_encoderStarted = true;
     bool m_filling = false;
     bool m_skipExisting = false;
+    bool m_keepUnconverted = false;
 };

@@ -1,5 +1,8 @@
 #include "filelist/FileQueue.h"
 
+#include <algorithm>
+#include <functional>
+
 void FileQueue::append(const QString& path) {
     append(QStringList{path});
 }
@@ -25,6 +28,8 @@ void FileQueue::append(const QList<Item>& items) {
         m_subfolders.append(item.subfolder);
         m_ids.append(m_nextId++);
         m_busy.append(false);
+        m_setAside.append(false);
+        m_failures.append(QString());
     }
     emit appended(first, items.size());
 }
@@ -34,11 +39,15 @@ void FileQueue::removeRange(qsizetype first, qsizetype count) {
         return;
     }
     emit aboutToRemove(first, count);
+    m_setAsideCount -=
+        std::count(m_setAside.cbegin() + first, m_setAside.cbegin() + first + count, true);
     m_paths.remove(first, count);
     m_tracks.remove(first, count);
     m_subfolders.remove(first, count);
     m_ids.remove(first, count);
     m_busy.remove(first, count);
+    m_setAside.remove(first, count);
+    m_failures.remove(first, count);
     emit removed(first, count);
 }
 
@@ -47,6 +56,26 @@ void FileQueue::removeAt(qsizetype index) {
         return;
     }
     removeRange(index, 1);
+}
+
+void FileQueue::removeEach(QList<qsizetype> indexes) {
+    // From the back, so the indexes ahead stay valid.
+    std::sort(indexes.begin(), indexes.end(), std::greater<>());
+    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+    qsizetype i = 0;
+    while (i < indexes.size()) {
+        const qsizetype last = indexes.at(i);
+        qsizetype first = last;
+        while (i < indexes.size() && indexes.at(i) == first && first >= 0 && first < count() &&
+               !m_busy.at(first)) {
+            --first;
+            ++i;
+        }
+        if (first == last) {
+            ++i;  // not there, or busy
+        }
+        removeRange(first + 1, last - first);
+    }
 }
 
 void FileQueue::clear() {
@@ -78,12 +107,19 @@ void FileQueue::removeFrontFree(qsizetype count) {
 }
 
 std::optional<FileQueue::Entry> FileQueue::takeNext() {
-    const qsizetype index = m_busy.indexOf(false);
-    if (index < 0) {
+    qsizetype index = 0;
+    while (index < count() && (m_busy.at(index) || m_setAside.at(index))) {
+        ++index;
+    }
+    if (index == count()) {
         return std::nullopt;
     }
     m_busy[index] = true;
     ++m_busyCount;
+    if (!m_failures.at(index).isEmpty()) {
+        m_failures[index].clear();
+        emit changed(index);
+    }
     return Entry{m_ids.at(index), m_paths.at(index), m_tracks.at(index), m_subfolders.at(index)};
 }
 
@@ -107,4 +143,22 @@ void FileQueue::finish(quint64 id) {
     }
     --m_busyCount;
     removeRange(index, 1);
+}
+
+void FileQueue::setAside(quint64 id, const QString& failure) {
+    const qsizetype index = busyIndexOf(id);
+    if (index < 0) {
+        return;
+    }
+    m_busy[index] = false;
+    --m_busyCount;
+    m_setAside[index] = true;
+    ++m_setAsideCount;
+    m_failures[index] = failure;
+    emit changed(index);
+}
+
+void FileQueue::restoreSetAside() {
+    m_setAside.fill(false);
+    m_setAsideCount = 0;
 }

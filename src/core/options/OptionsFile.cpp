@@ -1,6 +1,7 @@
 #include "options/OptionsFile.h"
 
 #include "options/SettingsFile.h"
+#include "platform/UsableCores.h"
 #include "text/LeadingNumber.h"
 
 #include <QBuffer>
@@ -8,6 +9,7 @@
 #include <QByteArrayView>
 #include <QFile>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -115,7 +117,26 @@ private:
     qsizetype m_pos = 0;
 };
 
+// The fifth value: digits only, within the choices this machine offers; else 0 (not chosen).
+qint32 filesAtOnceField(QByteArrayView text) {
+    const QByteArrayView digits = text.trimmed();
+    const bool whole =
+        !digits.isEmpty() && digits.size() <= 4 &&
+        std::all_of(digits.cbegin(), digits.cend(), [](char c) { return c >= '0' && c <= '9'; });
+    const int value = whole ? digits.toInt() : 0;
+    return value <= maxFilesAtOnce() ? value : 0;
+}
+
 }  // namespace
+
+int maxFilesAtOnce() {
+    return 2 * usableCores();
+}
+
+int filesAtOnce(const OptionsRecord& record) {
+    return record.FilesAtOnce >= 1 && record.FilesAtOnce <= maxFilesAtOnce() ? record.FilesAtOnce
+                                                                             : usableCores();
+}
 
 OptionsRecord& Options() {
     static OptionsRecord record;
@@ -128,6 +149,7 @@ void LoadOptionsFile(OptionsRecord& record, const QString& path) {
     if (!bytes) {
         record.SoundReminder = 0;
         record.MusicCutter = 0;
+        record.FilesAtOnce = 0;
         return;
     }
     QBuffer file(&*bytes);
@@ -142,13 +164,16 @@ void LoadOptionsFile(OptionsRecord& record, const QString& path) {
     storeIfItFits(record.CutFrom, buffer);
     reader.next(buffer);
     storeIfItFits(record.CutTo, buffer);
+    // Unlike the four, a missing fifth value does not repeat the one before it.
+    record.FilesAtOnce = reader.next(buffer) ? filesAtOnceField(buffer) : 0;
 }
 
 bool SaveOptionsFile(const OptionsRecord& record, const QString& path) {
-    const QByteArray content = QByteArray::number(record.SoundReminder) + "\r\n" +
-                               QByteArray::number(record.MusicCutter) + "\r\n" +
-                               QByteArray::number(record.CutFrom) + "\r\n" +
-                               QByteArray::number(record.CutTo) + "\r\n";
+    const QByteArray content =
+        QByteArray::number(record.SoundReminder) + "\r\n" + QByteArray::number(record.MusicCutter) +
+        "\r\n" + QByteArray::number(record.CutFrom) + "\r\n" + QByteArray::number(record.CutTo) +
+        "\r\n" +
+        (record.FilesAtOnce != 0 ? QByteArray::number(record.FilesAtOnce) + "\r\n" : QByteArray());
     return writeSettingsFile(path, content);
 }
 

@@ -13,14 +13,6 @@ Session::Session(const QString& programFolder, QObject* parent)
     m_run.settings().outputFolder = defaultOutputFolder();
 }
 
-bool Session::removeAt(qsizetype index) {
-    if (index < 0 || index >= m_queue.count() || m_queue.isBusy(index)) {
-        return false;
-    }
-    m_queue.removeAt(index);
-    return true;
-}
-
 RestoredSetup Session::restoreSetup() const {
     const auto bytes = readSettingsFile(m_files.setupIni());
     return bytes ? ::restoreSetup(parseSetupIni(*bytes)) : RestoredSetup{};

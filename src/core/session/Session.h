@@ -28,9 +28,9 @@ public:
     QString defaultOutputFolder() const { return m_files.defaultOutputFolder(); }
     bool isConverting() const { return m_run.isRunning(); }
 
-    // Removes a queued file; false for one that is being converted (it leaves the list when its
-    // encoder has ended) or an index that is not there.
-    bool removeAt(qsizetype index);
+    // Removes the queued files at `indexes`, but not those being converted (they leave the list
+    // when their encoders have ended) nor indexes that are not there.
+    void removeRows(const QList<qsizetype>& indexes) { m_queue.removeEach(indexes); }
     // Removes every queued file but those being converted.
     void clearList() { m_queue.clear(); }
 

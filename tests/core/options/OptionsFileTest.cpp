@@ -1,4 +1,5 @@
 #include "options/OptionsFile.h"
+#include "platform/UsableCores.h"
 
 #include <gtest/gtest.h>
 
@@ -87,6 +88,48 @@ TEST(OptionsFileTest, SaveReplacesTheFileWithCrLfLinesThatReadBack) {
     EXPECT_EQ(fields(back), fields(extremes));
 
     EXPECT_FALSE(SaveOptionsFile(extremes, dir.filePath(QStringLiteral("gone/options.ini"))));
+}
+
+TEST(OptionsFileTest, FifthLineChoosesFilesAtOnceAndFourLineReadersPassOverIt) {
+    const QByteArray most = QByteArray::number(maxFilesAtOnce());
+    const QByteArray tooMany = QByteArray::number(maxFilesAtOnce() + 1);
+    const std::pair<QByteArray, qint32> cases[] = {
+        {"1\r\n1\r\n90\r\n120\r\n", 0},  // an older file: the default
+        {"1\r\n1\r\n90\r\n120\r\n1\r\n", 1},
+        {"1\r\n1\r\n90\r\n120\r\n \"" + most + "\" \r\n", maxFilesAtOnce()},
+        {"1\r\n1\r\n90\r\n120\r\n" + tooMany + "\r\n", 0},
+        {"1\r\n1\r\n90\r\n120\r\n0\r\n", 0},
+        {"1\r\n1\r\n90\r\n120\r\n-1\r\n", 0},
+        {"1\r\n1\r\n90\r\n120\r\n1x\r\n", 0},
+        {"1\r\n1\r\n90\r\n120\r\n1.0\r\n", 0},
+        {"1\r\n1\r\n90\r\n120\r\n\r\n2\r\n", 0},
+        {"1\r\n1\r\n90\r\n1\r\n", 0},  // a missing value is no copy of the one before
+    };
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("options.ini"));
+    for (const auto& [content, expected] : cases) {
+        SCOPED_TRACE(content.toStdString());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+        file.close();
+        OptionsRecord record{11, 12, 13, 14, 3};
+        LoadOptionsFile(record, path);
+        EXPECT_EQ(record.FilesAtOnce, expected);
+        EXPECT_EQ(filesAtOnce(record), expected == 0 ? usableCores() : expected);
+        if (content.startsWith("1\r\n1\r\n90\r\n120")) {
+            EXPECT_EQ(fields(record), "1 1 90 120");
+        }
+    }
+
+    // Saved only when chosen, after the four lines as they always are.
+    ASSERT_TRUE(SaveOptionsFile(OptionsRecord{1, 0, 5, 6, 1}, path));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("1\r\n0\r\n5\r\n6\r\n1\r\n"));
+    OptionsRecord missing{11, 12, 13, 14, 3};
+    LoadOptionsFile(missing, dir.filePath(QStringLiteral("none.ini")));
+    EXPECT_EQ(missing.FilesAtOnce, 0);
 }
 
 TEST(OptionsFileTest, SecondsFromHmsRoundsTheSumHalfToEven) {
