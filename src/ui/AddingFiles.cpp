@@ -17,8 +17,9 @@
 
 void frmMain::AddFileByDialog() {
     commonDialogs->setTitle(QStringLiteral("Open Files"));
-    commonDialogs->setFilter(QStringLiteral(
-        "APE声音文件(*.APE, *.ape)|*.ape|CUE文件(*.cue)|*.cue|所有格式文件(*.*)|*.*"));
+    //: Descriptions and patterns in pairs, split by |; a translation keeps the patterns as they are
+    commonDialogs->setFilter(
+        tr("APE声音文件(*.APE, *.ape)|*.ape|CUE文件(*.cue)|*.cue|所有格式文件(*.*)|*.*"));
     if (!LastAddFolder.isEmpty()) {
         commonDialogs->setPath(LastAddFolder);
     }
@@ -54,10 +55,9 @@ QString frmMain::ShowOpenDialog(const QString& title, const QString& initialFold
 }
 
 void frmMain::AddFolderByDialog() {
-    const auto folder =
-        Prompts::current().chooseFolder(QStringLiteral("选择一个文件夹:"), QString());
+    const auto folder = Prompts::current().chooseFolder(tr("选择一个文件夹:"), QString());
     picText->show();
-    lblText->setText(QStringLiteral("搜索文件..."));
+    lblText->setText(tr("搜索文件..."));
     if (folder && !folder->isEmpty()) {
         // An album image with a CUE sheet comes in as its tracks: people who add an album folder
         // want its songs.
@@ -70,7 +70,7 @@ void frmMain::AddFolderByDialog() {
         }
         AddGathered(found);
     }
-    lblText->setText(QStringLiteral("拖拽文件到这里开始转换"));
+    lblText->setText(tr("拖拽文件到这里开始转换"));
     ShowHintIfEmpty();
 }
 
@@ -108,7 +108,7 @@ void frmMain::AddGathered(const Gathered& gathered) {
     }
     QStringList parts;
     if (!gathered.problems.isEmpty()) {
-        QString text = QStringLiteral("以下文件无法使用：");
+        QString text = tr("以下文件无法使用：");
         for (const auto& [path, reason] : gathered.problems) {
             text +=
                 QStringLiteral("\n\n") + printable(path) + QLatin1Char('\n') + printable(reason);
@@ -116,13 +116,13 @@ void frmMain::AddGathered(const Gathered& gathered) {
         parts << text;
     }
     if (!gathered.warnings.isEmpty()) {
-        QString text = QStringLiteral("注意：");
+        QString text = tr("注意：");
         for (const QString& warning : gathered.warnings) {
             text += QStringLiteral("\n") + printable(warning);
         }
         parts << text;
     }
-    Prompts::current().message(parts.join(QStringLiteral("\n\n")), QStringLiteral("添加"),
+    Prompts::current().message(parts.join(QStringLiteral("\n\n")), tr("添加"),
                                Prompts::Icon::Exclamation);
 }
 
@@ -138,8 +138,7 @@ void frmMain::AddPaths(const QStringList& paths) {
 }
 
 void frmMain::AddFileByDropZone() {
-    const QString path =
-        ShowOpenDialog(QStringLiteral("打开文件"), QString(), QStringLiteral("*.*|*.*"));
+    const QString path = ShowOpenDialog(tr("打开文件"), QString(), QStringLiteral("*.*|*.*"));
     if (path.isEmpty()) {
         return;
     }

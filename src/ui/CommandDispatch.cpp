@@ -41,7 +41,7 @@ void attachChrome(QDialog* window, HotSpot* action, const QString& caption, HotS
                   HotSpot* exit) {
     auto* chrome = new WindowChrome(window, window);
     chrome->addHotSpot(exit, Artwork::roundButton(Artwork::Glyph::Exit, exit->size(), true));
-    chrome->addHotSpot(back, Artwork::textButton(QString::fromUtf8("返回"), back->size(), true));
+    chrome->addHotSpot(back, Artwork::textButton(frmMain::tr("返回"), back->size(), true));
     chrome->addHotSpot(action, Artwork::textButton(caption, action->size(), true));
     for (HotSpot* spot : {action, back, exit}) {
         WindowChrome::setHandPointer(spot);
@@ -160,15 +160,15 @@ void frmMain::imgHelp_Click() {
 void frmMain::showOptionsWindow() {
     QDir().mkpath(m_session.files().settingsFolder());  // the user's folder may not be there yet
     frmOptions window(Options(), m_session.files().optionsIni());
-    attachChrome(&window, window.imgOK, QString::fromUtf8("确定"), window.imgBack, window.imgExit);
+    attachChrome(&window, window.imgOK, tr("确定"), window.imgBack, window.imgExit);
     Prompts::current().showModal(&window);
 }
 
 void frmMain::showFeedbackWindow() {
     if (!m_feedback) {
         m_feedback = std::make_unique<frmSuggest>();
-        attachChrome(m_feedback.get(), m_feedback->imgSend, QString::fromUtf8("发送"),
-                     m_feedback->imgBack, m_feedback->imgExit);
+        attachChrome(m_feedback.get(), m_feedback->imgSend, tr("发送"), m_feedback->imgBack,
+                     m_feedback->imgExit);
     }
     Prompts::current().showModal(m_feedback.get());
 }

@@ -43,7 +43,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
         return track ? track->shortLabel() : path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
     }
     if (!failure.isEmpty()) {
-        return QStringLiteral("失败");
+        return tr("失败");
     }
     const QString tag = track ? QStringLiteral("CUE") : FileList::formatTag(path);
     const auto percent = m_percents.constFind(m_queue.idAt(index.row()));
@@ -54,7 +54,7 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return QVariant();
     }
-    return section == 0 ? QStringLiteral("文件名") : QStringLiteral("格式");
+    return section == 0 ? tr("文件名") : tr("格式");
 }
 
 void FileListModel::showPercent(quint64 entryId, int percent) {

@@ -3,38 +3,57 @@
 #include "conversion/EncoderSettings.h"
 #include "conversion/OutputFormat.h"
 
-const QStringList& formatItems() {
-    static const QStringList items = {
-        QStringLiteral("RMVB(RealPlayerRMVB)"),
-        QStringLiteral("RM(RealPlayerRM)"),
-        QStringLiteral("MPG(MPEG2)"),
-        QStringLiteral("AVI(Windows Media Player格式)"),
-        QStringLiteral("MP4(高清MPEG4格式)"),
-        QStringLiteral("MOV(QuickTime格式)"),
-        QStringLiteral("MP4(手机MP4格式)"),
-        QStringLiteral("3GP(手机3GP格式)"),
-        QStringLiteral("MP3(纯音频格式)"),
-        QStringLiteral("FLAC(无损音频格式)"),
-        QStringLiteral("Opus(高效音频格式)"),
-        QStringLiteral("AAC(M4A音频格式)"),
-        QStringLiteral("Ogg Vorbis(开放音频格式)"),
-    };
-    return items;
+#include <QCoreApplication>
+
+#include <initializer_list>
+
+namespace {
+
+// The words below are marked for the translation and translated when asked for, so they follow
+// the translator in force; names that read the same in every language are not marked.
+QString translated(const char* text) {
+    return QCoreApplication::translate("FormatLabels", text);
 }
 
-const QStringList& channelItems() {
-    static const QStringList items = {QStringLiteral("单声道"), QStringLiteral("双声道")};
-    return items;
+QStringList translated(std::initializer_list<const char*> texts) {
+    QStringList list;
+    for (const char* text : texts) {
+        list << translated(text);
+    }
+    return list;
 }
 
-const QString& sourceRateItem() {
-    static const QString item = QStringLiteral("原始频率");
-    return item;
+}  // namespace
+
+QStringList formatItems() {
+    return translated({
+        "RMVB(RealPlayerRMVB)",
+        "RM(RealPlayerRM)",
+        "MPG(MPEG2)",
+        QT_TRANSLATE_NOOP("FormatLabels", "AVI(Windows Media Player格式)"),
+        QT_TRANSLATE_NOOP("FormatLabels", "MP4(高清MPEG4格式)"),
+        QT_TRANSLATE_NOOP("FormatLabels", "MOV(QuickTime格式)"),
+        QT_TRANSLATE_NOOP("FormatLabels", "MP4(手机MP4格式)"),
+        QT_TRANSLATE_NOOP("FormatLabels", "3GP(手机3GP格式)"),
+        QT_TRANSLATE_NOOP("FormatLabels", "MP3(纯音频格式)"),
+        QT_TRANSLATE_NOOP("FormatLabels", "FLAC(无损音频格式)"),
+        QT_TRANSLATE_NOOP("FormatLabels", "Opus(高效音频格式)"),
+        QT_TRANSLATE_NOOP("FormatLabels", "AAC(M4A音频格式)"),
+        QT_TRANSLATE_NOOP("FormatLabels", "Ogg Vorbis(开放音频格式)"),
+    });
 }
 
-const QString& sourceChannelsItem() {
-    static const QString item = QStringLiteral("原始声道");
-    return item;
+QStringList channelItems() {
+    return {QCoreApplication::translate("FormatLabels", "单声道"),
+            QCoreApplication::translate("FormatLabels", "双声道")};
+}
+
+QString sourceRateItem() {
+    return QCoreApplication::translate("FormatLabels", "原始频率");
+}
+
+QString sourceChannelsItem() {
+    return QCoreApplication::translate("FormatLabels", "原始声道");
 }
 
 QString sampleRateFromText(const QString& text) {
@@ -45,56 +64,57 @@ QString textOfSampleRate(const QString& sampleRate) {
     return sampleRate == EncoderSettings::kSourceRate ? sourceRateItem() : sampleRate;
 }
 
-const QStringList& frameSizeItems() {
-    static const QStringList items = {
-        QStringLiteral("原始大小"), QStringLiteral("128x96"),  QStringLiteral("160x120"),
-        QStringLiteral("176x144"),  QStringLiteral("320x180"), QStringLiteral("320x240"),
-        QStringLiteral("352x288"),  QStringLiteral("640x272"), QStringLiteral("480x480"),
-        QStringLiteral("640x360"),  QStringLiteral("640x480"), QStringLiteral("720x306"),
+QString sourceSizeItem() {
+    return QCoreApplication::translate("FormatLabels", "原始大小");
+}
+
+QStringList frameSizeItems() {
+    return {
+        sourceSizeItem(),          QStringLiteral("128x96"),  QStringLiteral("160x120"),
+        QStringLiteral("176x144"), QStringLiteral("320x180"), QStringLiteral("320x240"),
+        QStringLiteral("352x288"), QStringLiteral("640x272"), QStringLiteral("480x480"),
+        QStringLiteral("640x360"), QStringLiteral("640x480"), QStringLiteral("720x306"),
         QStringLiteral("720x320"),
     };
-    return items;
 }
 
 VideoSize videoSizeFromText(const QString& text) {
-    return text == frameSizeItems().first() ? VideoSize::source() : VideoSize::parse(text);
+    return text == sourceSizeItem() ? VideoSize::source() : VideoSize::parse(text);
 }
 
 QString textOfVideoSize(const VideoSize& size) {
-    return size.isSource() ? frameSizeItems().first() : size.text();
+    return size.isSource() ? sourceSizeItem() : size.text();
 }
 
-const QList<FormatChoice>& formatChoices() {
-    static const QList<FormatChoice> choices = [] {
-        const struct {
-            const char* name;  // the core's name of the format
-            const char* menuText;
-            const char* description;
-            bool keepsSource;
-        } rows[] = {
-            {"mp3", "MP3", "MP3 - 音乐声音格式", false},
-            {"flac", "FLAC", "FLAC - 无损音频格式", true},
-            {"opus", "Opus", "Opus - 高效音频格式", true},
-            {"aac", "AAC", "AAC - M4A音频格式", true},
-            {"ogg", "Ogg Vorbis", "Ogg Vorbis - 开放音频格式", true},
-        };
-        QList<FormatChoice> list;
-        for (const auto& row : rows) {
-            if (const OutputFormat* format = outputFormatNamed(QString::fromLatin1(row.name))) {
-                list.append({format->index, QString::fromUtf8(row.menuText),
-                             QString::fromUtf8(row.description), row.keepsSource});
-            }
+QList<FormatChoice> formatChoices() {
+    const struct {
+        const char* name;  // the core's name of the format
+        const char* menuText;
+        const char* description;
+        bool keepsSource;
+    } rows[] = {
+        {"mp3", "MP3", QT_TRANSLATE_NOOP("FormatLabels", "MP3 - 音乐声音格式"), false},
+        {"flac", "FLAC", QT_TRANSLATE_NOOP("FormatLabels", "FLAC - 无损音频格式"), true},
+        {"opus", "Opus", QT_TRANSLATE_NOOP("FormatLabels", "Opus - 高效音频格式"), true},
+        {"aac", "AAC", QT_TRANSLATE_NOOP("FormatLabels", "AAC - M4A音频格式"), true},
+        {"ogg", "Ogg Vorbis", QT_TRANSLATE_NOOP("FormatLabels", "Ogg Vorbis - 开放音频格式"), true},
+    };
+    QList<FormatChoice> list;
+    for (const auto& row : rows) {
+        if (const OutputFormat* format = outputFormatNamed(QString::fromLatin1(row.name))) {
+            list.append({format->index, QString::fromLatin1(row.menuText),
+                         translated(row.description), row.keepsSource});
         }
-        return list;
-    }();
-    return choices;
+    }
+    return list;
 }
 
-const FormatChoice& shownChoice(int formatIndex) {
-    for (const FormatChoice& choice : formatChoices()) {
+FormatChoice shownChoice(int formatIndex) {
+    const QList<FormatChoice> choices = formatChoices();
+    for (const FormatChoice& choice : choices) {
         if (choice.index == formatIndex) {
             return choice;
         }
     }
-    return formatChoices().first();
+    return choices.first();
 }

@@ -6,21 +6,22 @@
 #include <QString>
 #include <QStringList>
 
-// The window's words for the core's formats and settings.
+// The window's words for the core's formats and settings, in the window's language.
 
 // The format box's entries, one per output format in index order.
-const QStringList& formatItems();
+QStringList formatItems();
 // The channel box: index + 1 is the channel count.
-const QStringList& channelItems();
+QStringList channelItems();
 // The entries the rate and channel boxes add for formats that can keep the source's own rate and
 // channels; they come after the lists above, so setup.ini's positions of those stay.
-const QString& sourceRateItem();
-const QString& sourceChannelsItem();
+QString sourceRateItem();
+QString sourceChannelsItem();
 // The rate box's text as a sample-rate setting, and back.
 QString sampleRateFromText(const QString& text);
 QString textOfSampleRate(const QString& sampleRate);
 // The size box: the source's own size first, then sizes as WIDTHxHEIGHT.
-const QStringList& frameSizeItems();
+QStringList frameSizeItems();
+QString sourceSizeItem();
 
 // The size box's text as a size, and back.
 VideoSize videoSizeFromText(const QString& text);
@@ -34,7 +35,7 @@ struct FormatChoice {
     bool keepsSource = false;  // offers the source's own rate and channels
 };
 // MP3 first, then the other audio formats.
-const QList<FormatChoice>& formatChoices();
+QList<FormatChoice> formatChoices();
 // What the window shows for a format: its own choice, MP3's for a video target (those are chosen
 // only in setup.ini and the window keeps presenting itself as an MP3 converter).
-const FormatChoice& shownChoice(int formatIndex);
+FormatChoice shownChoice(int formatIndex);

@@ -2,6 +2,8 @@
 
 #include "platform/Prompts.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 const char* const kMaker = "Vordana Project";
@@ -21,8 +23,8 @@ void openHelp(const QString& helpPage) {
 void showAbout() {
     const QString text = QLatin1String(kMaker) + QStringLiteral(" - Vordana ") + makerWebAddress() +
                          QStringLiteral(" @") + QLatin1String(kYear);
-    Prompts::current().message(text, QString::fromUtf8("关于"), Prompts::Icon::None,
-                               Prompts::Buttons::Ok);
+    Prompts::current().message(text, QCoreApplication::translate("HelpAbout", "关于"),
+                               Prompts::Icon::None, Prompts::Buttons::Ok);
 }
 
 void openWebSite() {

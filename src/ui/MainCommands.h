@@ -18,18 +18,18 @@ public:
     explicit MainCommands(QObject* parent = nullptr);
 
     // Named after the menu bar items that show them, where they have one.
-    QAction addFile{QStringLiteral("添加文件"), this};             // menuAdd
-    QAction addFolder{QStringLiteral("添加文件夹"), this};         // menuAddFolder
-    QAction exit{QStringLiteral("退出程序"), this};                // menuExit
-    QAction removeSelected{QStringLiteral("移除选中文件"), this};  // menuDelete
-    QAction clearList{QStringLiteral("移除全部"), this};           // menuClear
-    QAction options{QStringLiteral("提示设置"), this};             // menuReminder
-    QAction about{QStringLiteral("关于"), this};                   // menuAbout
-    QAction removeMenu{this};                    // the remove group as a popup menu
-    QAction help{QStringLiteral("帮助"), this};  // menuHelp
-    QAction notice{this};                        // the maker's notice
+    QAction addFile{tr("添加文件"), this};             // menuAdd
+    QAction addFolder{tr("添加文件夹"), this};         // menuAddFolder
+    QAction exit{tr("退出程序"), this};                // menuExit
+    QAction removeSelected{tr("移除选中文件"), this};  // menuDelete
+    QAction clearList{tr("移除全部"), this};           // menuClear
+    QAction options{tr("提示设置"), this};             // menuReminder
+    QAction about{tr("关于"), this};                   // menuAbout
+    QAction removeMenu{this};                          // the remove group as a popup menu
+    QAction help{tr("帮助"), this};                    // menuHelp
+    QAction notice{this};                              // the maker's notice
     // Starts the run, or stops the one under way (its text says which).
-    QAction start{QStringLiteral("立刻开始转换！"), this};  // menuStart
+    QAction start{tr("立刻开始转换！"), this};  // menuStart
     QAction stop{this};  // Esc: stops the run under way (on only during a run)
     QAction browse{this};
     // The 输出格式 submenus: one checkable action per offered format (formatChoices()), exclusive,

@@ -1,6 +1,7 @@
 #include "MainWindowLayout.h"
 
 #include <QFont>
+#include <QLabel>
 #include <QVariant>
 #include <QWidget>
 
@@ -25,6 +26,22 @@ void place(QWidget* widget, int left, int top, int width, int height) {
     const QRectF rect(left, top, width, height);
     widget->setProperty(kTwipsProperty, rect);
     widget->setGeometry(pixels(rect, kDesignTwipsPerPixel, kDesignTwipsPerPixel));
+}
+
+void fitText(QLabel* label, bool growLeft, bool roomForBold) {
+    int missing = label->fontMetrics().horizontalAdvance(label->text()) - label->width();
+    if (missing <= 0) {
+        return;
+    }
+    if (roomForBold) {
+        QFont bold = label->font();
+        bold.setBold(true);
+        missing = QFontMetrics(bold).horizontalAdvance(label->text()) - label->width();
+    }
+    const QRect rect = twips(label).toRect();
+    const int more = missing * static_cast<int>(kDesignTwipsPerPixel);
+    place(label, growLeft ? rect.left() - more : rect.left(), rect.top(), rect.width() + more,
+          rect.height());
 }
 
 QRectF twips(const QWidget* widget) {

@@ -2,6 +2,7 @@
 
 #include <QRectF>
 
+class QLabel;
 class QWidget;
 
 // The window is designed in twips (1/1440 inch) at 15 twips per pixel. Each control keeps its
@@ -14,6 +15,13 @@ constexpr double kDesignTwipsPerPixel = 15.0;
 
 // Places `widget` at a design rectangle in twips (at design density).
 void place(QWidget* widget, int left, int top, int width, int height);
+
+// Widens a placed label whose text is wider than its rectangle (a translation is often longer
+// than the design's text) so that the text fits: to the right, or to the left when `growLeft`
+// (a label that ends at its field); `roomForBold` makes it wide enough for the text in bold (a
+// label that turns bold under the mouse). A text that fits leaves the label as it is. At design
+// density, before scale().
+void fitText(QLabel* label, bool growLeft = false, bool roomForBold = false);
 
 // The control's rectangle in twips as it stands now (design values until scaled).
 QRectF twips(const QWidget* widget);

@@ -2,6 +2,8 @@
 
 #include "text/PrintableText.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 // A path of thousands of characters would make the box wider than any screen.
@@ -23,13 +25,19 @@ QString progressLabel(const ProgressReport& report) {
         case ProgressReport::Style::None:
             return QStringLiteral("0%");
         case ProgressReport::Style::Ffmpeg:
-            return report.complete ? QStringLiteral("完成 100%")
-                                   : QStringLiteral("创建中") + report.glyph + QLatin1Char(' ') +
-                                         report.figure + QLatin1Char('%');
+            if (report.complete) {
+                return QCoreApplication::translate("ProgressText", "完成 100%");
+            }
+            //: %1 is the activity glyph (one of - | / and a backslash), %2 the percentage
+            return QCoreApplication::translate("ProgressText", "创建中%1 %2%")
+                .arg(report.glyph, report.figure);
         case ProgressReport::Style::Mencoder:
-            return report.complete ? QStringLiteral("结束 100%")
-                                   : QStringLiteral("转换中") + report.glyph + QLatin1Char(' ') +
-                                         report.figure + QLatin1Char('%');
+            if (report.complete) {
+                return QCoreApplication::translate("ProgressText", "结束 100%");
+            }
+            //: %1 is the activity glyph (one of - | / and a backslash), %2 the percentage
+            return QCoreApplication::translate("ProgressText", "转换中%1 %2%")
+                .arg(report.glyph, report.figure);
     }
     return QString();
 }
@@ -39,11 +47,13 @@ double barWidthTwips(const ProgressReport& report) {
 }
 
 QString runShareLabel(double share) {
-    return QStringLiteral("总进度 %1%").arg(static_cast<int>(share * 100.0));
+    //: %1 is the percentage of the whole run
+    return QCoreApplication::translate("ProgressText", "总进度 %1%")
+        .arg(static_cast<int>(share * 100.0));
 }
 
 QString failureMessage(const QList<FileResult>& results, int maxFiles) {
-    QString text = QStringLiteral("以下文件转换失败：");
+    QString text = QCoreApplication::translate("ProgressText", "以下文件转换失败：");
     int listed = 0;
     int more = 0;
     for (const FileResult& result : results) {
@@ -59,7 +69,9 @@ QString failureMessage(const QList<FileResult>& results, int maxFiles) {
                 shortened(result.reason);
     }
     if (more > 0) {
-        text += QStringLiteral("\n\n……还有 %1 个文件").arg(more);
+        //: %1 is a number of files
+        text += QStringLiteral("\n\n") +
+                QCoreApplication::translate("ProgressText", "……还有 %1 个文件").arg(more);
     }
     return text;
 }

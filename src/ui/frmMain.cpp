@@ -134,20 +134,20 @@ void frmMain::buildLayout() {
     const struct {
         int index;
         int left;
-        const char* caption;
+        QString caption;
         const char* tip;
         QStyle::StandardPixmap icon;
     } tools[] = {
-        {0, 0, "添加文件", "Add a File", QStyle::SP_FileIcon},
-        {1, 1410, "添加文件夹", "Add Files from a Folder", QStyle::SP_DirIcon},
-        {2, 2820, "移除文件", "Remove File(s) from List", QStyle::SP_TrashIcon},
-        {4, 4230, "提示设置", "Move selected Down", QStyle::SP_MessageBoxInformation},
-        {5, 5640, "退出程序", "Exit", QStyle::SP_DialogCloseButton},
+        {0, 0, tr("添加文件"), "Add a File", QStyle::SP_FileIcon},
+        {1, 1410, tr("添加文件夹"), "Add Files from a Folder", QStyle::SP_DirIcon},
+        {2, 2820, tr("移除文件"), "Remove File(s) from List", QStyle::SP_TrashIcon},
+        {4, 4230, tr("提示设置"), "Move selected Down", QStyle::SP_MessageBoxInformation},
+        {5, 5640, tr("退出程序"), "Exit", QStyle::SP_DialogCloseButton},
     };
     for (const auto& t : tools) {
         auto* button = new QToolButton(client);
         button->setObjectName(QStringLiteral("CmdToolsBar%1").arg(t.index));
-        button->setText(QString::fromUtf8(t.caption));
+        button->setText(t.caption);
         button->setToolTip(QString::fromLatin1(t.tip));
         button->setIcon(style->standardIcon(t.icon));
         button->setIconSize(QSize(32, 32));
@@ -213,42 +213,43 @@ void frmMain::buildLayout() {
     picText = new QFrame(client);
     picText->setObjectName(QStringLiteral("picText"));
     place(picText, 2280, 3120, 2445, 315);
-    lblText = new QLabel(QStringLiteral("拖拽文件到这里开始转换"), picText);
+    lblText = new QLabel(tr("拖拽文件到这里开始转换"), picText);
     lblText->setObjectName(QStringLiteral("lblText"));
     lblText->setStyleSheet(QStringLiteral("color: gray;"));
     lblText->setAlignment(Qt::AlignCenter);
     lblText->setGeometry(0, 0, picText->width(), picText->height());
 
-    place(label(client, QStringLiteral("Label1"), QStringLiteral("输出格式：")), 7290, 1290, 900,
-          210);
+    QLabel* Label1 = label(client, QStringLiteral("Label1"), tr("输出格式："));
+    place(Label1, 7290, 1290, 900, 210);
     Label9 = label(client, QStringLiteral("Label9"),
                    shownChoice(EncoderSettings::kMp3Format).description);
     place(Label9, 7320, 1680, 2865, 375);
-    place(label(client, QStringLiteral("Label5"), QStringLiteral("声音频率：")), 7290, 2130, 900,
-          210);
+    QLabel* Label5 = label(client, QStringLiteral("Label5"), tr("声音频率："));
+    place(Label5, 7290, 2130, 900, 210);
     cmbR = comboBox(client, QStringLiteral("cmbR"), sampleRateItems(), true);
     acceptNumbersOnly(cmbR);
     place(cmbR, 7290, 2415, 2835, 330);
-    place(label(client, QStringLiteral("Label6"), QStringLiteral("声音比特率：")), 7290, 2910, 1080,
-          210);
+    QLabel* Label6 = label(client, QStringLiteral("Label6"), tr("声音比特率："));
+    place(Label6, 7290, 2910, 1080, 210);
     cmbBR = comboBox(client, QStringLiteral("cmbBR"), bitRateItems(), true);
     acceptNumbersOnly(cmbBR);
     place(cmbBR, 7290, 3225, 2835, 330);
-    place(label(client, QStringLiteral("Label7"), QStringLiteral("声道：")), 7290, 3750, 540, 210);
+    QLabel* Label7 = label(client, QStringLiteral("Label7"), tr("声道："));
+    place(Label7, 7290, 3750, 540, 210);
     // The channel count comes from the selected entry: typed text would mean nothing.
     cmbChannel = comboBox(client, QStringLiteral("cmbChannel"), channelItems(), false);
     place(cmbChannel, 7290, 4065, 2835, 330);
-    place(label(client, QStringLiteral("Label8"), QStringLiteral("输出路径：")), 7290, 4620, 900,
-          210);
+    QLabel* Label8 = label(client, QStringLiteral("Label8"), tr("输出路径："));
+    place(Label8, 7290, 4620, 900, 210);
     txtPath = new QLineEdit(client);
     txtPath->setObjectName(QStringLiteral("txtPath"));
     txtPath->setToolTip(QStringLiteral("Select a Folder to Output"));
     place(txtPath, 7290, 4935, 2055, 315);
-    cmdBrowse = new QPushButton(QStringLiteral("浏览"), client);
+    cmdBrowse = new QPushButton(tr("浏览"), client);
     cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
     cmdBrowse->setToolTip(QStringLiteral("Select an Output Folder"));
     place(cmdBrowse, 9420, 4950, 705, 300);
-    Command3 = new QPushButton(QStringLiteral("立刻开始转换！"), client);
+    Command3 = new QPushButton(tr("立刻开始转换！"), client);
     Command3->setObjectName(QStringLiteral("Command3"));
     place(Command3, 7320, 5460, 2835, 885);
     lblPB = new QLabel(QStringLiteral("0%"), client);
@@ -264,11 +265,16 @@ void frmMain::buildLayout() {
     lblWeb->setObjectName(QStringLiteral("lblWeb"));
     lblWeb->setCursor(Qt::PointingHandCursor);
     place(lblWeb, 90, 6450, 2430, 195);
-    lblFeed = new HotSpot(QStringLiteral("意见反馈"), client);
+    lblFeed = new HotSpot(tr("意见反馈"), client);
     lblFeed->setObjectName(QStringLiteral("lblFeed"));
     lblFeed->setToolTip(QStringLiteral("Send us your suggestion or question"));
     lblFeed->setCursor(Qt::PointingHandCursor);
     place(lblFeed, 9360, 6480, 720, 195);
+    // Translated captions may be longer than the design's; the link turns bold under the mouse.
+    for (QLabel* caption : {Label1, Label5, Label6, Label7, Label8}) {
+        MainWindowLayout::fitText(caption);
+    }
+    MainWindowLayout::fitText(lblFeed, false, true);
 
     // Hidden format and video boxes, right of the client area.
     cmbOF = comboBox(client, QStringLiteral("cmbOF"), formatItems(), false);
@@ -280,11 +286,11 @@ void frmMain::buildLayout() {
     cmbF = comboBox(client, QStringLiteral("cmbF"), frameRateItems(), true);
     place(cmbF, 10290, 4065, 1560, 330);
     const struct {
-        const char* text;
+        QString text;
         int top;
-    } videoLabels[] = {{"视频尺寸：", 2130}, {"视频比特率：", 2910}, {"帧率：", 3750}};
+    } videoLabels[] = {{tr("视频尺寸："), 2130}, {tr("视频比特率："), 2910}, {tr("帧率："), 3750}};
     for (const auto& v : videoLabels) {
-        QLabel* hidden = label(client, QString(), QString::fromUtf8(v.text));
+        QLabel* hidden = label(client, QString(), v.text);
         place(hidden, 11850, v.top, 1080, 210);
         hidden->hide();
     }
@@ -320,23 +326,23 @@ void frmMain::buildLayout() {
 }
 
 void frmMain::buildMenus() {
-    QMenu* menuFile = menuBar()->addMenu(QStringLiteral("文件"));
+    QMenu* menuFile = menuBar()->addMenu(tr("文件"));
     menuFile->addAction(&m_commands.addFile);
     menuFile->addAction(&m_commands.addFolder);
     menuFile->addSeparator();
     menuFile->addAction(&m_commands.exit);
-    QMenu* menuOperate = menuBar()->addMenu(QStringLiteral("文件操作"));
+    QMenu* menuOperate = menuBar()->addMenu(tr("文件操作"));
     menuOperate->addAction(&m_commands.start);
     menuOperate->addSeparator();
     menuOperate->addAction(&m_commands.removeSelected);
     menuOperate->addAction(&m_commands.clearList);
     menuOperate->addSeparator();
-    QMenu* menuFormat = menuOperate->addMenu(QStringLiteral("输出格式"));
+    QMenu* menuFormat = menuOperate->addMenu(tr("输出格式"));
     menuFormat->setObjectName(QStringLiteral("menuFormat"));
     menuFormat->addActions(m_commands.formats);
-    QMenu* menuR = menuBar()->addMenu(QStringLiteral("提示设置"));
+    QMenu* menuR = menuBar()->addMenu(tr("提示设置"));
     menuR->addAction(&m_commands.options);
-    QMenu* menuA = menuBar()->addMenu(QStringLiteral("关于"));
+    QMenu* menuA = menuBar()->addMenu(tr("关于"));
     menuA->addAction(&m_commands.help);
     menuA->addAction(&m_commands.about);
     // Esc belongs to no menu; the window holds it.
@@ -410,7 +416,7 @@ void frmMain::cmbOF_Click() {
 }
 
 void frmMain::showFormat(const OutputFormat& format) {
-    const FormatChoice& shown = shownChoice(format.index);
+    const FormatChoice shown = shownChoice(format.index);
     Label9->setText(shown.description);
     // A video target checks no format command: it is not one of theirs.
     for (QAction* command : m_commands.formats) {
@@ -505,8 +511,7 @@ void frmMain::setRunControlsEnabled(bool enabled) {
 
 void frmMain::imgStart_Click() {
     if (lstFile.isEmpty()) {
-        Prompts::current().message(QStringLiteral("请先添加一个文件"), QStringLiteral("添加"),
-                                   Prompts::Icon::Exclamation);
+        Prompts::current().message(tr("请先添加一个文件"), tr("添加"), Prompts::Icon::Exclamation);
         return;
     }
     if (isConverting()) {
@@ -589,14 +594,14 @@ void frmMain::finishRun() {
 
     const int failed = run().failedCount();
     showProgress(ProgressReport{});
-    showLabel(failed == 0 ? QStringLiteral("Done.") : QStringLiteral("部分文件转换失败"));
+    showLabel(failed == 0 ? QStringLiteral("Done.") : tr("部分文件转换失败"));
     if (failed > 0) {
         // Each file takes three lines of the box; it must still fit the screen.
         const QScreen* screen = this->screen();
         const int lines =
             screen ? screen->availableGeometry().height() / fontMetrics().height() : 30;
-        prompts.message(failureMessage(run().results(), qMax(3, lines / 3 - 3)),
-                        QStringLiteral("转换"), Prompts::Icon::Exclamation);
+        prompts.message(failureMessage(run().results(), qMax(3, lines / 3 - 3)), tr("转换"),
+                        Prompts::Icon::Exclamation);
     }
 }
 
@@ -604,7 +609,7 @@ void frmMain::showStopped() {
     // A stop is no failure: no sound, no folder, no message.
     restoreControls();
     showProgress(ProgressReport{});
-    showLabel(QStringLiteral("已停止"));
+    showLabel(tr("已停止"));
 }
 
 void frmMain::restoreControls() {
@@ -648,7 +653,7 @@ void frmMain::showRunShare() {
 }
 
 void frmMain::showStartAsStop(bool running) {
-    const QString text = running ? QStringLiteral("停止转换") : QStringLiteral("立刻开始转换！");
+    const QString text = running ? tr("停止转换") : tr("立刻开始转换！");
     Command3->setText(text);
     m_commands.start.setText(text);
     m_commands.stop.setEnabled(running);
@@ -698,25 +703,24 @@ void frmMain::applyChrome() {
     }
     const struct {
         Glyph glyph;
-        const char* caption;
-    } tools[] = {{Glyph::AddFile, "添加文件"},    {Glyph::RemoveFile, "移除文件"},
-                 {Glyph::Options, "提示设置"},    {Glyph::Help, "帮助"},
-                 {Glyph::Exit, "退出程序"},       {Glyph::AddFile, ""},
-                 {Glyph::AddFolder, "添加文件夹"}};
+        QString caption;
+    } tools[] = {{Glyph::AddFile, tr("添加文件")},    {Glyph::RemoveFile, tr("移除文件")},
+                 {Glyph::Options, tr("提示设置")},    {Glyph::Help, tr("帮助")},
+                 {Glyph::Exit, tr("退出程序")},       {Glyph::AddFile, QString()},
+                 {Glyph::AddFolder, tr("添加文件夹")}};
     QList<HotSpot*> group;
     QList<QPixmap> lit;
     for (size_t i = 0; i < imgToolbar.size(); ++i) {
         if (imgToolbar[i]) {
             group << imgToolbar[i];
-            lit << Artwork::toolbarButton(tools[i].glyph, QString::fromUtf8(tools[i].caption),
-                                          imgToolbar[i]->size(), true);
+            lit << Artwork::toolbarButton(tools[i].glyph, tools[i].caption, imgToolbar[i]->size(),
+                                          true);
         }
     }
     chrome->addToolbarGroup(group, lit);
-    chrome->addHotSpot(
-        imgConvert,
-        Artwork::convertButton(QStringLiteral("立刻开始转换！"), imgConvert->size(), true),
-        PressLook::RemovePicture);
+    chrome->addHotSpot(imgConvert,
+                       Artwork::convertButton(tr("立刻开始转换！"), imgConvert->size(), true),
+                       PressLook::RemovePicture);
     chrome->setBoldOnHover(lblFeed);
     WindowChrome::setHandPointer(lblFeed);
     WindowChrome::setHandPointer(lblWeb);

@@ -5,25 +5,25 @@
 frmMenu::frmMenu(QLineEdit* commandField, QAction* clearList, const QList<QAction*>& formats)
     : m_commandField(commandField) {
     menuFile.setTitle(QStringLiteral("File"));
-    addWordItem(menuFile, QStringLiteral("添加文件(&A)"), QStringLiteral("AddaFile"));
-    addWordItem(menuFile, QStringLiteral("添加目录(&F)"), QStringLiteral("menuAddaFolder"));
+    addWordItem(menuFile, tr("添加文件(&A)"), QStringLiteral("AddaFile"));
+    addWordItem(menuFile, tr("添加目录(&F)"), QStringLiteral("menuAddaFolder"));
     menuFile.addSeparator();
-    addWordItem(menuFile, QStringLiteral("退出(&E)"), QStringLiteral("menuExit"));
+    addWordItem(menuFile, tr("退出(&E)"), QStringLiteral("menuExit"));
 
     menuOptions.setTitle(QStringLiteral("Options"));
-    addWordItem(menuOptions, QStringLiteral("设置(&O)"), QStringLiteral("menuOption"));
+    addWordItem(menuOptions, tr("设置(&O)"), QStringLiteral("menuOption"));
 
     menuAbout.setTitle(QStringLiteral("About"));
-    addWordItem(menuAbout, QStringLiteral("帮助(&H)"), QStringLiteral("menuHelp"));
-    addWordItem(menuAbout, QStringLiteral("关于(&A)"), QStringLiteral("A"));
+    addWordItem(menuAbout, tr("帮助(&H)"), QStringLiteral("menuHelp"));
+    addWordItem(menuAbout, tr("关于(&A)"), QStringLiteral("A"));
 
     menuRemove.setTitle(QStringLiteral("Remove"));
-    addWordItem(menuRemove, QStringLiteral("移除选择项"), QStringLiteral("RemoveSelected"));
+    addWordItem(menuRemove, tr("移除选择项"), QStringLiteral("RemoveSelected"));
     // The item belongs to the menu, so a popup finds it; the work is the menu bar's command.
-    QAction* removeAll = menuRemove.addAction(QStringLiteral("移除全部"));
+    QAction* removeAll = menuRemove.addAction(tr("移除全部"));
     removeAll->setObjectName(QStringLiteral("menuRemoveAll"));
     connect(removeAll, &QAction::triggered, clearList, &QAction::trigger);
-    menuFormat.setTitle(QStringLiteral("输出格式"));
+    menuFormat.setTitle(tr("输出格式"));
     menuFormat.addActions(formats);
     menuRemove.addMenu(&menuFormat);
 
@@ -40,7 +40,7 @@ frmMenu::frmMenu(QLineEdit* commandField, QAction* clearList, const QList<QActio
         }
     }
     // The formats come last, as the same commands the menu bar offers.
-    listMenu.addMenu(QStringLiteral("输出格式"))->addActions(formats);
+    listMenu.addMenu(menuFormat.title())->addActions(formats);
 }
 
 void frmMenu::addWordItem(QMenu& menu, const QString& caption, const QString& word) {

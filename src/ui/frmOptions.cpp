@@ -44,7 +44,7 @@ frmOptions::~frmOptions() = default;
 
 void frmOptions::buildLayout() {
     setObjectName(QStringLiteral("frmOptions"));
-    setWindowTitle(QStringLiteral("选项设置"));
+    setWindowTitle(tr("选项设置"));
     setFont(QFont(QStringLiteral("Tahoma"), 9));
     setModal(true);
     setFixedSize(static_cast<int>(std::lround(kClientWidthTwips / kDesign)),
@@ -72,10 +72,11 @@ void frmOptions::buildLayout() {
     txtToM = timeField("txtToM", 1230, 1630);
     txtToS = timeField("txtToS", 1650, 1630);
 
-    Label1 = new QLabel(QStringLiteral("转换完毕声音提示"), this);
+    Label1 = new QLabel(tr("转换完毕声音提示"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     place(Label1, 810, 390, 1575, 315);
+    MainWindowLayout::fitText(Label1);
 
     cmbSR = new QComboBox(this);
     cmbSR->setObjectName(QStringLiteral("cmbSR"));
@@ -85,7 +86,7 @@ void frmOptions::buildLayout() {
     cmbSR->setCurrentIndex(-1);
     place(cmbSR, 2460, 390, 1305, 315);
 
-    Label2 = new QLabel(QStringLiteral("同时转换文件数"), this);
+    Label2 = new QLabel(tr("同时转换文件数"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     place(Label2, 810, 765, 1575, 315);
@@ -94,11 +95,11 @@ void frmOptions::buildLayout() {
     spnFiles->setRange(1, maxFilesAtOnce());
     place(spnFiles, 2460, 765, 1305, 315);
 
-    Command1 = new QPushButton(QStringLiteral("确定"), this);
+    Command1 = new QPushButton(tr("确定"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setDefault(true);
     place(Command1, 810, 1140, 1305, 375);
-    Command2 = new QPushButton(QStringLiteral("返回"), this);
+    Command2 = new QPushButton(tr("返回"), this);
     Command2->setObjectName(QStringLiteral("Command2"));
     place(Command2, 2460, 1140, 1305, 375);
 
@@ -160,18 +161,17 @@ void frmOptions::setTimeFieldsEnabled(bool enabled) {
 void frmOptions::imgOK_Click() {
     const struct {
         QLineEdit* field;
-        const char* caption;
-        const char* text;
+        QString caption;
+        QString text;
     } checks[] = {
-        {txtFromM, "分钟", "分钟必须小于60"},
-        {txtToM, "分钟", "分钟必须小于60"},
-        {txtFromS, "秒", "秒必须小于60"},
-        {txtToS, "秒", "秒必须小于60"},
+        {txtFromM, tr("分钟"), tr("分钟必须小于60")},
+        {txtToM, tr("分钟"), tr("分钟必须小于60")},
+        {txtFromS, tr("秒"), tr("秒必须小于60")},
+        {txtToS, tr("秒"), tr("秒必须小于60")},
     };
     for (const auto& check : checks) {
         if (leadingNumber(check.field->text()) > 59.0) {
-            Prompts::current().message(QString::fromUtf8(check.text),
-                                       QString::fromUtf8(check.caption), Prompts::Icon::Exclamation,
+            Prompts::current().message(check.text, check.caption, Prompts::Icon::Exclamation,
                                        Prompts::Buttons::Ok);
             // A disabled field takes no focus; the warning has been given all the same.
             check.field->setFocus(Qt::OtherFocusReason);

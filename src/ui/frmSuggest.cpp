@@ -19,13 +19,15 @@ namespace {
 // good; after this long it counts as not made.
 constexpr int kGiveUpMs = 30000;
 
-const char* const kStatusAtDesign = "您的EMAIL?";
+QString statusAtDesign() {
+    return frmSuggest::tr("您的EMAIL?");
+}
 
 }  // namespace
 
 frmSuggest::frmSuggest(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmSuggest"));
-    setWindowTitle(QStringLiteral("建议和意见"));
+    setWindowTitle(tr("建议和意见"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setFont(QFont(QStringLiteral("Tahoma"), 9));
     setFixedSize(286, 140);  // 4290 x 2100 twips
@@ -67,24 +69,28 @@ void frmSuggest::buildLayout() {
         return spot;
     };
 
-    Label1 = label(QStringLiteral("Label1"), QStringLiteral("姓名："));
+    Label1 = label(QStringLiteral("Label1"), tr("姓名："));
     place(Label1, 450, 330, 540, 210);
     txtName = field(QStringLiteral("txtName"), QStringLiteral("Your Name"), 50);
     place(txtName, 1110, 270, 2115, 315);
-    Label2 = label(QStringLiteral("Label2"), QStringLiteral("EMAIL："));
+    Label2 = label(QStringLiteral("Label2"), tr("EMAIL："));
     place(Label2, 300, 720, 690, 210);
     txtEMail = field(QStringLiteral("txtEMail"), QStringLiteral("Email"), 100);
     place(txtEMail, 1110, 660, 2115, 315);
-    Label3 = label(QStringLiteral("Label3"), QStringLiteral("留言："));
+    Label3 = label(QStringLiteral("Label3"), tr("留言："));
     place(Label3, 420, 1110, 540, 210);
+    // The captions end at their fields; a longer translation reaches further left.
+    for (QLabel* caption : {Label1, Label2, Label3}) {
+        MainWindowLayout::fitText(caption, true);
+    }
     txtComment = field(QStringLiteral("txtComment"), QString(), 256);
     place(txtComment, 1110, 1050, 2835, 315);
-    lblSending = label(QStringLiteral("lblSending"), QString::fromUtf8(kStatusAtDesign));
+    lblSending = label(QStringLiteral("lblSending"), statusAtDesign());
     place(lblSending, 240, 1590, 1080, 210);
 
-    Command3 = button(QStringLiteral("Command3"), QStringLiteral("发送"));
+    Command3 = button(QStringLiteral("Command3"), tr("发送"));
     place(Command3, 1830, 1470, 1005, 375);
-    Command4 = button(QStringLiteral("Command4"), QStringLiteral("返回"));
+    Command4 = button(QStringLiteral("Command4"), tr("返回"));
     place(Command4, 2970, 1470, 975, 375);
     // The English pair lies outside the window; the keyboard must not wander onto them unseen.
     Command1 = button(QStringLiteral("Command1"), QStringLiteral("Send"));
@@ -134,18 +140,18 @@ QUrl frmSuggest::requestUrl(const QString& name, const QString& email, const QSt
 void frmSuggest::imgSend_Click() {
     // Only the empty string counts as missing; blanks are sent as they are.
     if (txtName->text().isEmpty()) {
-        askFor(QStringLiteral("您的姓名？"), txtName);
+        askFor(tr("您的姓名？"), txtName);
         return;
     }
     if (txtEMail->text().isEmpty()) {
-        askFor(QStringLiteral("您的Email？"), txtEMail);
+        askFor(tr("您的Email？"), txtEMail);
         return;
     }
     if (txtComment->text().isEmpty()) {
-        askFor(QStringLiteral("您的意见？"), txtComment);
+        askFor(tr("您的意见？"), txtComment);
         return;
     }
-    lblSending->setText(QStringLiteral("正在发送..."));
+    lblSending->setText(tr("正在发送..."));
     lblSending->show();
     // The visible send button stays enabled on purpose: pressing it again sends again.
     Command1->setEnabled(false);
@@ -167,7 +173,7 @@ void frmSuggest::send(const QUrl& address) {
         // Any answer of the server is "done", an error page too; no answer at all (no network,
         // refused, timed out) leaves "sending" standing and reports nothing.
         if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) {
-            lblSending->setText(QStringLiteral("完毕."));
+            lblSending->setText(tr("完毕."));
         }
         reply->deleteLater();
     });
@@ -203,7 +209,7 @@ void frmSuggest::clearFields() {
     txtName->clear();
     txtEMail->clear();
     txtComment->clear();
-    lblSending->setText(QString::fromUtf8(kStatusAtDesign));
+    lblSending->setText(statusAtDesign());
     lblSending->hide();
     Command1->setEnabled(true);
     imgSend->setEnabled(true);
