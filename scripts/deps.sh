@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++                 # build tools
   qt6-base-dev qt6-multimedia-dev       # Qt 6 (Core, Widgets, Network, Test, PrintSupport; sound)
+  qt6-tools-dev qt6-l10n-tools          # Qt Linguist's lupdate and lrelease: the English texts
   libgtest-dev libgmock-dev             # tests
   libuchardet-dev                       # CUE sheets in legacy encodings: charset detection
   ffmpeg                                # the encoders drive it; ffprobe checks their output

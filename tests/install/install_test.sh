@@ -79,6 +79,7 @@ expected_files() {
   echo "usr/share/doc/vordana/copyright"
   echo "usr/share/doc/vordana/changelog.Debian.gz"
   if [ "$VORDANA_GUI" = ON ]; then
+    echo "$PROGRAM_DIR/translations/vordana_en.qm"
     echo "usr/share/applications/$APP_ID.desktop"
     echo "usr/share/metainfo/$APP_ID.metainfo.xml"
     echo "usr/share/icons/hicolor/scalable/apps/vordana.svg"
