@@ -8,5 +8,7 @@ mkdir -p "$(dirname "$out")"
 scripts/deps.sh >&2
 cmake --preset default >/dev/null
 cmake --build --preset default --target vordana coder >&2
-xvfb-run -a -s "-screen 0 1280x800x24" build/vordana --screenshot "$(realpath -m "$out")"
+# The window's own texts unless VORDANA_LANG says otherwise (VORDANA_LANG=en: the English ones).
+VORDANA_LANG=${VORDANA_LANG:-zh} \
+  xvfb-run -a -s "-screen 0 1280x800x24" build/vordana --screenshot "$(realpath -m "$out")"
 echo "saved $out"

@@ -2,8 +2,10 @@
 
 #include "InstanceChannel.h"
 #include "WidgetPrompts.h"
+#include "WindowLanguage.h"
 #include "filelist/NativeNames.h"
 #include "frmMain.h"
+#include "platform/ProgramFiles.h"
 #include "platform/SingleInstance.h"
 #include "text/PrintableText.h"
 
@@ -116,6 +118,13 @@ int windowFrontEnd(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vordana"));
+    // Before the window: its texts are set as its controls are made.
+    const QString programFolder = ProgramFiles::runningProgramFolder();
+    const WindowTranslation translation(windowLanguage(), programFolder);
+    if (!translation.loaded()) {
+        std::fprintf(stderr, "vordana: warning: cannot read %s; the window stays in Chinese\n",
+                     printable(WindowTranslation::englishFile(programFolder)).toUtf8().constData());
+    }
     frmMain window;
     WidgetPrompts prompts(&window);
     Prompts::install(&prompts);

@@ -26,6 +26,15 @@ QString u(const char* text) {
     return QString::fromUtf8(text);
 }
 
+// A window the test starts as a process of its own: offscreen, with the window's own texts
+// whatever the machine's locale.
+QProcessEnvironment windowEnvironment() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("VORDANA_LANG", "zh");
+    return environment;
+}
+
 }  // namespace
 
 class StartupTest : public WindowTest {
@@ -212,8 +221,7 @@ TEST_F(StartupTest, ClosingNeverDeletesThroughAPlantedLink) {
 TEST_F(StartupTest, SecondInstanceEndsAtOnce) {
     const QString program = TestPaths::programFolder() + "/vordana";
     QProcess first;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    const QProcessEnvironment environment = windowEnvironment();
     first.setProcessEnvironment(environment);
     first.start(program, {});
     ASSERT_TRUE(first.waitForStarted());
@@ -242,8 +250,7 @@ TEST_F(StartupTest, ExitDuringAConversionEndsTheProgramAtOnceAndTheFileCompletes
     useEncoder("coder");
     const QString out = folder() + "/out";
     QProcess driver;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    const QProcessEnvironment environment = windowEnvironment();
     driver.setProcessEnvironment(environment);
     driver.start(TestPaths::helper("window_driver"),
                  {folder(), out, "1500", TestPaths::benchInput("long-180s-44k-stereo-c4000.ape"),
@@ -312,8 +319,7 @@ TEST_F(StartupTest, FilesNamedOnTheCommandLineComeInAndASecondStartHandsItsOverT
     ASSERT_TRUE(channel.isListening());
 
     QProcess second;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    const QProcessEnvironment environment = windowEnvironment();
     second.setProcessEnvironment(environment);
     second.setWorkingDirectory(music.path());
     // What names nothing, or is longer than any path can be, is dropped by the window.
