@@ -3,7 +3,8 @@
 # command lines against plain ffmpeg with the same settings, on the 180 s bench file, alternating
 # the two in one run so that both see the same machine. coder does more than ffmpeg alone: it
 # reads the source's tags and writes them with the cover, reads the result back, and for FLAC
-# decodes the file it wrote and compares its samples with what the encoder was fed.
+# decodes the file while it is written and compares the MD5 of its samples with the one the
+# encoder stored in it.
 #   flac    coder -c:a flac -compression_level 5              vs  ffmpeg -i x.ape x.flac
 #   opus    coder -ar 48000 -c:a libopus -b:a 160k            vs  ffmpeg ... -c:a libopus -b:a 160k
 #   aac     coder -c:a aac -b:a 256k                          vs  ffmpeg ... -c:a aac -b:a 256k

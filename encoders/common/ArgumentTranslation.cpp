@@ -309,15 +309,7 @@ ArgumentTranslation translateArguments(const std::vector<std::string>& coderArgu
 
     if (!result.video) {
         result.audioEncoder = audioEncoder.value_or("");
-        std::vector<std::string> conversion;
-        for (std::size_t at : found.sampleRates) {
-            conversion.insert(conversion.end(), {arguments[at - 1], arguments[at]});
-        }
-        if (found.channels) {
-            conversion.insert(conversion.end(),
-                              {arguments[*found.channels - 1], arguments[*found.channels]});
-        }
-        planAudioOutput(result, conversion, !found.sampleRates.empty(), found.channels.has_value());
+        planAudioOutput(result, !found.sampleRates.empty(), found.channels.has_value());
     }
 
     if (result.video && found.size) {

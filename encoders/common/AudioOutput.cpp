@@ -111,12 +111,8 @@ void fitToSource(ArgumentTranslation& t, const SourceFit& fit, const MediaFacts&
         const int bits = flacBitsFor(source.sampleFormat);
         t.flac->bitsPerSample = bits;
         if (argumentsOpen) {
-            // A rate or channel conversion must give the encoder and the hash the same samples:
-            // both get the same sample format, so they convert alike.
-            const std::vector<std::string> format = {"-sample_fmt", bits == 16 ? "s16" : "s32"};
-            addOutputOptions(t, format);
-            t.flac->sharedOptions.insert(t.flac->sharedOptions.end(), format.begin(), format.end());
-            t.flac->pcmCodec = bits == 16 ? "pcm_s16le" : "pcm_s24le";
+            // A rate or channel conversion keeps the source's bit depth.
+            addOutputOptions(t, {"-sample_fmt", bits == 16 ? "s16" : "s32"});
         }
     }
 }
@@ -128,8 +124,7 @@ std::string_view audioFormatEncoder(std::string_view muxer) {
     return format != nullptr ? format->encoder : std::string_view();
 }
 
-void planAudioOutput(ArgumentTranslation& translation, const std::vector<std::string>& conversion,
-                     bool rateGiven, bool channelsGiven) {
+void planAudioOutput(ArgumentTranslation& translation, bool rateGiven, bool channelsGiven) {
     const AudioFormat* format = audioFormat(translation.muxer);
     if (format == nullptr || translation.problem) {
         return;
@@ -151,7 +146,6 @@ void planAudioOutput(ArgumentTranslation& translation, const std::vector<std::st
     fit.flac = translation.muxer == "flac" && encoder == "flac";
     if (fit.flac) {
         translation.flac = FlacCheckPlan{};
-        translation.flac->sharedOptions = conversion;
     }
 
     // ffmpeg must be told a rate or channel count the encoder cannot take from the source, and

@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 struct ArgumentTranslation;
 
@@ -26,10 +25,8 @@ struct AudioExpectation {
 
 // Fits an audio-only output of `translation` (muxer and audio encoder known) to the format
 // table: what to read back, the FLAC check, and how the source's streams decide what the
-// command leaves open. `conversion` holds the -ar and -ac options the command gave, as ffmpeg
-// gets them. Does nothing for other outputs.
-void planAudioOutput(ArgumentTranslation& translation, const std::vector<std::string>& conversion,
-                     bool rateGiven, bool channelsGiven);
+// command leaves open. Does nothing for other outputs.
+void planAudioOutput(ArgumentTranslation& translation, bool rateGiven, bool channelsGiven);
 
 // What the first page of an Ogg file says about its stream (Opus or Vorbis), read without
 // ffprobe; nullopt for anything else, which ffprobe is then asked about.

@@ -53,7 +53,7 @@ std::optional<std::string> verify(const ArgumentTranslation& translation, const 
     }
     if (translation.flac) {
         return flacProblem(translation.temporaryPath, *translation.flac, translation.expected,
-                           followed, run.pcmHash);
+                           followed);
     }
     if (translation.audio && (translation.muxer == "ogg" || translation.muxer == "opus")) {
         if (const std::optional<MediaFacts> facts = readOggHead(translation.temporaryPath)) {
@@ -151,7 +151,7 @@ int runConversion(FfmpegSession& session, const ArgumentTranslation& given,
     // decoded while it is written: both on the core ffmpeg leaves free, started once ffmpeg is.
     std::vector<std::string> arguments = translation.ffmpegArguments;
     if (translation.flac) {
-        addPcmHashOutput(arguments, *translation.flac);
+        addFlacOutputOptions(arguments);
     }
     if (translation.expectFromInput && !ffprobe) {
         return cannotStartFfprobe(session, translation);
@@ -164,8 +164,7 @@ int runConversion(FfmpegSession& session, const ArgumentTranslation& given,
             sourceProbe.start(*ffprobe, translation.inputPath);
         }
         if (translation.flac) {
-            followerError =
-                follower.start(*ffmpeg, translation.temporaryPath, translation.flac->pcmCodec);
+            followerError = follower.start(*ffmpeg, translation.temporaryPath);
         }
     };
 
@@ -182,11 +181,14 @@ int runConversion(FfmpegSession& session, const ArgumentTranslation& given,
     if (outcome.exitCode != 0) {
         return fail(session, translation, outcome.exitCode, outcome.reason);
     }
+    const FlacFollowResult followed = translation.flac ? follower.finish() : FlacFollowResult{};
+    if (followerError == 0) {
+        followerError = followed.startError;
+    }
     if (followerError != 0) {
         return fail(session, translation, kExitCannotStart,
                     "cannot start ffmpeg (" + *ffmpeg + "): " + std::strerror(followerError));
     }
-    const FlacFollowResult followed = translation.flac ? follower.finish() : FlacFollowResult{};
     if (translation.expectFromInput) {
         if (const std::optional<int> exitCode = fitToInput(session, translation, sourceProbe,
                                                            signals, translation.expectFromInput)) {

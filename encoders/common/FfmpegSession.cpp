@@ -1,7 +1,6 @@
 #include "FfmpegSession.h"
 
 #include "ChildProcess.h"
-#include "FlacCheck.h"
 #include "LineSplitter.h"
 #include "SignalForwarder.h"
 
@@ -78,11 +77,8 @@ FfmpegRun FfmpegSession::run(const std::string& program, const std::vector<std::
     }
 
     Clock::time_point nextHeartbeat = Clock::now() + m_timing.heartbeat;
-    std::optional<std::string> pcmHash;
     LineSplitter progressLines([&](std::string_view line) {
-        if (std::optional<std::string> hash = parseHashLine(line)) {
-            pcmHash = std::move(hash);
-        } else if (m_relay.progressLine(line)) {
+        if (m_relay.progressLine(line)) {
             nextHeartbeat = Clock::now() + m_timing.heartbeat;
         }
     });
@@ -144,6 +140,5 @@ FfmpegRun FfmpegSession::run(const std::string& program, const std::vector<std::
         run.inputSeconds = m_relay.inputSeconds();
     }
     run.reachedSeconds = m_relay.reachedSeconds();
-    run.pcmHash = std::move(pcmHash);
     return run;
 }

@@ -19,7 +19,6 @@ struct FfmpegRun {
     std::optional<std::string> firstError;  // reason text of its first error-level line
     std::optional<double> inputSeconds;     // input #0's duration; nullopt if only guessed
     std::optional<double> reachedSeconds;   // output position of its last progress block
-    std::optional<std::string> pcmHash;     // a hash output's line beside the progress blocks
 };
 
 // Runs one ffmpeg process to its end: relays its output through an OutputRelay while it runs,

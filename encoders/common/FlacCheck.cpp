@@ -11,11 +11,13 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <array>
 #include <bit>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <functional>
+#include <string_view>
 #include <system_error>
 
 namespace {
@@ -37,6 +39,7 @@ struct FlacHead {
     long long sampleRate = 0;
     int channels = 0;
     int bitsPerSample = 0;
+    std::array<unsigned char, 16> md5{};  // of the unencoded samples; zeros when not known
 };
 
 enum class HeadState { Complete, Incomplete, NotFlac };
@@ -63,8 +66,8 @@ HeadState parseFlacHead(const std::function<bool(long long, std::size_t, unsigne
         const int type = block[0] & 0x7F;
         const long long length = (block[1] << 16) | (block[2] << 8) | block[3];
         if (type == 0) {
-            // STREAMINFO: block sizes, frame sizes, then rate (20 bits), channels - 1 (3 bits)
-            // and bits per sample - 1 (5 bits).
+            // STREAMINFO: block sizes, frame sizes, then rate (20 bits), channels - 1 (3 bits),
+            // bits per sample - 1 (5 bits), the number of samples (36 bits) and the MD5.
             unsigned char info[34];
             if (length < 34) {
                 return HeadState::NotFlac;
@@ -75,6 +78,7 @@ HeadState parseFlacHead(const std::function<bool(long long, std::size_t, unsigne
             head.sampleRate = (info[10] << 12) | (info[11] << 4) | (info[12] >> 4);
             head.channels = ((info[12] >> 1) & 0x07) + 1;
             head.bitsPerSample = (((info[12] & 0x01) << 4) | (info[13] >> 4)) + 1;
+            std::memcpy(head.md5.data(), info + 18, head.md5.size());
             sawStreamInfo = true;
         } else if (type == 127 || (offset == 4 && type != 0)) {
             return HeadState::NotFlac;  // an invalid block type, or no STREAMINFO first
@@ -96,36 +100,54 @@ bool appendRead(int fd, std::string& text) {
     return got > 0 || (got < 0 && (errno == EINTR || errno == EAGAIN));
 }
 
-const char* const kDoesNotDecode = "the FLAC file does not decode to the source's samples";
-
-}  // namespace
-
-void addPcmHashOutput(std::vector<std::string>& arguments, const FlacCheckPlan& plan) {
-    if (arguments.empty()) {
-        return;
-    }
-    // The FLAC output takes the stream the hash takes, and says that 32-bit samples are meant
-    // as 24 (ffmpeg warns otherwise; 16-bit samples stay 16).
-    arguments.insert(arguments.end() - 1, {"-map", "0:a:0", "-bits_per_raw_sample", "24"});
-    arguments.insert(arguments.end(), {"-map", "0:a:0"});
-    arguments.insert(arguments.end(), plan.sharedOptions.begin(), plan.sharedOptions.end());
-    arguments.insert(arguments.end(), {"-c:a", plan.pcmCodec, "-f", "hash", "-hash",
-                                       std::string(kPcmHash), "pipe:1"});
-}
-
-std::optional<std::string> parseHashLine(std::string_view line) {
+// The HEX of ffmpeg's hash muxer line "MD5=HEX", or nullopt for any other line.
+std::optional<std::string> parseMd5Line(std::string_view line) {
+    constexpr std::string_view kPrefix = "MD5=";
     line = trimmed(line);
-    if (line.size() <= kPcmHash.size() + 1 || !line.starts_with(kPcmHash) ||
-        line[kPcmHash.size()] != '=') {
+    if (line.size() != kPrefix.size() + 32 || !line.starts_with(kPrefix)) {
         return std::nullopt;
     }
-    const std::string_view hex = line.substr(kPcmHash.size() + 1);
+    const std::string_view hex = line.substr(kPrefix.size());
     for (char c : hex) {
         if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) {
             return std::nullopt;
         }
     }
     return std::string(hex);
+}
+
+std::string lowercaseHex(const std::array<unsigned char, 16>& bytes) {
+    constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char byte : bytes) {
+        hex += kDigits[byte >> 4];
+        hex += kDigits[byte & 0x0F];
+    }
+    return hex;
+}
+
+// How the decoder must write the samples for its MD5 to be the encoder's: ffmpeg's FLAC decoder
+// gives 24-bit samples in the high bits of 32, which pcm_s24le takes back down to 3 bytes.
+const char* pcmCodecFor(int bitsPerSample) {
+    switch (bitsPerSample) {
+        case 16:
+            return "pcm_s16le";
+        case 24:
+            return "pcm_s24le";
+        default:
+            return nullptr;
+    }
+}
+
+const char* const kDoesNotDecode = "the FLAC file does not decode to the source's samples";
+
+}  // namespace
+
+void addFlacOutputOptions(std::vector<std::string>& arguments) {
+    if (!arguments.empty()) {
+        // ffmpeg warns that 32-bit samples are written as 24 unless told so; 16 bits stay 16.
+        arguments.insert(arguments.end() - 1, {"-map", "0:a:0", "-bits_per_raw_sample", "24"});
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -184,8 +206,8 @@ FlacFollower::~FlacFollower() {
     }
 }
 
-int FlacFollower::start(const std::string& ffmpeg, const std::string& path,
-                        const std::string& pcmCodec) {
+int FlacFollower::start(const std::string& ffmpeg, const std::string& path) {
+    m_ffmpeg = ffmpeg;
     m_path = path;
     int wake[2];
     if (::pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) {
@@ -193,21 +215,6 @@ int FlacFollower::start(const std::string& ffmpeg, const std::string& path,
     }
     m_wakeRead = wake[0];
     m_wakeWrite = wake[1];
-    // One thread: the other core is the encoder's. A broken frame stops it (-xerror), each
-    // frame's CRC checked.
-    const std::vector<std::string> arguments = {"-nostdin", "-hide_banner", "-loglevel",
-                                                "error",    "-xerror",      "-threads",
-                                                "1",        "-err_detect",  "crccheck",
-                                                "-f",       "flac",         "-i",
-                                                "pipe:0",   "-map",         "0:a:0",
-                                                "-c:a",     pcmCodec,       "-f",
-                                                "hash",     "-hash",        std::string(kPcmHash),
-                                                "pipe:1"};
-    const int error = m_decoder.start(ffmpeg, arguments, true);
-    if (error != 0) {
-        return error;
-    }
-    ::fcntl(m_decoder.stdinFd(), F_SETFL, ::fcntl(m_decoder.stdinFd(), F_GETFL) | O_NONBLOCK);
 
     // The thread leaves the stop signals (and SIGCHLD) to the main thread, whose poll loop
     // they wake.
@@ -222,6 +229,28 @@ int FlacFollower::start(const std::string& ffmpeg, const std::string& path,
     }
     ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     return result;
+}
+
+void FlacFollower::startDecoder(int bitsPerSample) {
+    const char* const pcmCodec = pcmCodecFor(bitsPerSample);
+    if (pcmCodec == nullptr) {
+        m_result.failure = "no check for " + std::to_string(bitsPerSample) + "-bit samples";
+        return;
+    }
+    // One thread: the other core is the encoder's. A broken frame stops it (-xerror), each
+    // frame's CRC checked.
+    const std::vector<std::string> arguments = {
+        "-nostdin", "-hide_banner", "-loglevel", "error", "-xerror", "-threads",
+        "1",        "-err_detect",  "crccheck",  "-f",    "flac",    "-i",
+        "pipe:0",   "-map",         "0:a:0",     "-c:a",  pcmCodec,  "-f",
+        "hash",     "-hash",        "md5",       "pipe:1"};
+    m_result.startError = m_decoder.start(m_ffmpeg, arguments, true);
+    if (m_result.startError == 0) {
+        ::fcntl(m_decoder.stdinFd(), F_SETFL, ::fcntl(m_decoder.stdinFd(), F_GETFL) | O_NONBLOCK);
+    } else {
+        m_result.failure =
+            std::string("cannot start ffmpeg: ") + std::strerror(m_result.startError);
+    }
 }
 
 FlacFollowResult FlacFollower::finish() {
@@ -239,7 +268,7 @@ void FlacFollower::stop(char command) {
 void FlacFollower::follow() {
     int file = -1;
     long long offset = 0;
-    std::string head;
+    std::string head;  // what was read before the decoder could start
     ByteDigest digest;
     std::vector<char> pending;
     std::size_t sent = 0;
@@ -247,16 +276,18 @@ void FlacFollower::follow() {
     std::string err;
     bool writerEnded = false;
     bool abandon = false;
+    bool decoding = false;
 
-    const auto account = [&](const char* data, std::size_t size) {
-        if (m_result.framesStart >= 0) {
-            digest.add(data, size);
-            return;
+    // Takes the bytes just read into `pending`: the frames go into the digest, and until the
+    // metadata is whole it is kept back, since the decoder's sample layout follows its bit depth.
+    // False when there is nothing to decode.
+    const auto take = [&]() {
+        if (decoding) {
+            digest.add(pending.data(), pending.size());
+            return true;
         }
-        if (head.size() + size > kMaxHeadBytes) {
-            return;  // no FLAC head: the decoder says what is wrong
-        }
-        head.append(data, size);
+        head.append(pending.data(), pending.size());
+        pending.clear();
         FlacHead parsed;
         const auto read = [&](long long at, std::size_t count, unsigned char* to) {
             if (at < 0 || static_cast<std::size_t>(at) + count > head.size()) {
@@ -265,13 +296,26 @@ void FlacFollower::follow() {
             std::memcpy(to, head.data() + at, count);
             return true;
         };
-        if (parseFlacHead(read, parsed) == HeadState::Complete &&
-            static_cast<std::size_t>(parsed.framesStart) <= head.size()) {
-            m_result.framesStart = parsed.framesStart;
-            const auto start = static_cast<std::size_t>(parsed.framesStart);
-            digest.add(head.data() + start, head.size() - start);
-            head.clear();
+        const HeadState state = parseFlacHead(read, parsed);
+        if (state == HeadState::NotFlac || head.size() > kMaxHeadBytes) {
+            m_result.failure = "the file holds no FLAC stream";
+            return false;
         }
+        if (state == HeadState::Incomplete ||
+            static_cast<std::size_t>(parsed.framesStart) > head.size()) {
+            return true;
+        }
+        startDecoder(parsed.bitsPerSample);
+        decoding = m_result.failure.empty();
+        if (!decoding) {
+            return false;
+        }
+        m_result.framesStart = parsed.framesStart;
+        const auto start = static_cast<std::size_t>(parsed.framesStart);
+        digest.add(head.data() + start, head.size() - start);
+        pending.assign(head.begin(), head.end());
+        head.clear();
+        return true;
     };
 
     // Feeding: the file as it grows, until the writer has ended and all of it went in.
@@ -287,11 +331,14 @@ void FlacFollower::follow() {
                 pending.resize(static_cast<std::size_t>(
                     std::min<long long>(info.st_size - offset, kChunkBytes)));
                 if (!readFully(file, pending.data(), pending.size(), offset)) {
-                    pending.clear();
+                    m_result.failure =
+                        std::string("cannot read the output: ") + std::strerror(errno);
                     break;
                 }
-                account(pending.data(), pending.size());
                 offset += static_cast<long long>(pending.size());
+                if (!take()) {
+                    break;
+                }
             }
             if (pending.empty() && writerEnded) {
                 break;
@@ -332,11 +379,14 @@ void FlacFollower::follow() {
         ::close(file);
     }
     m_decoder.closeStdin();
-    if (abandon) {
+    if (abandon || !decoding) {
+        if (m_result.failure.empty()) {
+            m_result.failure = "the file holds no FLAC stream";
+        }
         return;
     }
 
-    // The decoder's hash, once it has read to the end.
+    // The decoder's MD5, once it has read to the end.
     while (m_decoder.stdoutFd() >= 0 || m_decoder.stderrFd() >= 0) {
         pollfd fds[3] = {{m_wakeRead, POLLIN, 0},
                          {m_decoder.stdoutFd(), POLLIN, 0},
@@ -358,22 +408,26 @@ void FlacFollower::follow() {
     const int status = m_decoder.wait();
     m_result.framesDigest = digest.value();
     m_result.framesBytes = digest.bytes();
-    for (std::string_view rest = out; !rest.empty();) {
-        const std::size_t end = rest.find('\n');
-        if (std::optional<std::string> hash = parseHashLine(rest.substr(0, end))) {
-            m_result.hash = hash;
-        }
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    if (!m_result.failure.empty()) {
+        return;  // the file could not be read to its end
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        m_result.hash.reset();
         m_result.failure = std::string(lastNonBlankLine(err));
         if (m_result.failure.empty()) {
             m_result.failure = "the decoding ffmpeg ended with status " +
                                std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
         }
-    } else if (!m_result.hash) {
-        m_result.failure = "the decoding ffmpeg gave no hash";
+        return;
+    }
+    for (std::string_view rest = out; !rest.empty();) {
+        const std::size_t end = rest.find('\n');
+        if (std::optional<std::string> md5 = parseMd5Line(rest.substr(0, end))) {
+            m_result.md5 = md5;
+        }
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    }
+    if (!m_result.md5) {
+        m_result.failure = "the decoding ffmpeg gave no MD5";
     }
 }
 
@@ -382,8 +436,7 @@ void FlacFollower::follow() {
 
 std::optional<std::string> flacProblem(const std::string& path, const FlacCheckPlan& plan,
                                        const StreamExpectation& expected,
-                                       const FlacFollowResult& followed,
-                                       const std::optional<std::string>& encodedHash) {
+                                       const FlacFollowResult& followed) {
     const Descriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     struct stat info {};
     if (file.fd() < 0 || ::fstat(file.fd(), &info) != 0) {
@@ -411,11 +464,11 @@ std::optional<std::string> flacProblem(const std::string& path, const FlacCheckP
         return "the audio stream is not as asked: expected " + std::to_string(*plan.bitsPerSample) +
                "-bit samples, found " + std::to_string(head.bitsPerSample) + "-bit";
     }
-    if (!followed.hash) {
-        return std::string(kDoesNotDecode) + " (" + followed.failure + ")";
+    if (head.md5 == std::array<unsigned char, 16>{}) {
+        return std::string("cannot check the FLAC file: it holds no MD5 of its samples");
     }
-    if (!encodedHash) {
-        return std::string("cannot check the FLAC file: ffmpeg gave no hash of its samples");
+    if (!followed.md5) {
+        return std::string(kDoesNotDecode) + " (" + followed.failure + ")";
     }
 
     // The frames now in the file are the ones that were decoded.
@@ -430,7 +483,7 @@ std::optional<std::string> flacProblem(const std::string& path, const FlacCheckP
         digest.add(buffer.data(), count);
         at += static_cast<long long>(count);
     }
-    if (*followed.hash != *encodedHash || followed.framesStart < 0 ||
+    if (*followed.md5 != lowercaseHex(head.md5) || followed.framesStart < 0 ||
         digest.bytes() != followed.framesBytes || digest.value() != followed.framesDigest) {
         return std::string(kDoesNotDecode);
     }

@@ -1,7 +1,7 @@
 // coder with Debian's ffmpeg writing FLAC, Ogg Opus, M4A, Ogg Vorbis and VBR MP3: the stream
 // each holds (read back with ffprobe), FLAC's samples against the source's, every tag and the
-// front cover (read back with TagLib), the source's rate kept or mapped, and a FLAC whose bytes
-// change after ffmpeg wrote them caught.
+// front cover (read back with TagLib), the source's rate kept or mapped, and a FLAC whose frames
+// or STREAMINFO MD5 change after ffmpeg wrote them caught.
 
 #include "CoderTestSupport.h"
 #include "TempFolder.h"
@@ -302,42 +302,46 @@ TEST_F(CoderFormats, Mp3WithoutARateGetsTheNearestRateTheEncoderTakes) {
 }
 
 TEST_F(CoderFormats, FlacWhoseBytesChangeAfterTheEncoderIsNotPublished) {
-    // Stand-ins run the real ffmpeg and flip a byte in the middle of the FLAC it wrote (the
-    // decoding run, which writes no ".part", is left alone): once before coder's decoder can
-    // read the file (it is written elsewhere and renamed into place), once well after. A third
-    // one changes the hash of the samples the encoder was fed.
-    const std::string flip =
-        "flip() { at=$(( $(stat -c %s \"$1\") / 2 )); byte=$(od -An -tu1 -j $at -N1 \"$1\")\n"
+    // Stand-ins run the real ffmpeg and change the FLAC it wrote (the decoding run, which writes
+    // no ".part", is left alone): a byte in the middle flipped before coder's decoder can read
+    // the file (it is written elsewhere and renamed into place) or well after; a byte of the
+    // MD5 in STREAMINFO (bytes 26 to 41) flipped, or the MD5 zeroed as by an encoder that
+    // could not fill it.
+    const std::string prelude =
+        "flip() { at=${2:-$(( $(stat -c %s \"$1\") / 2 ))}; byte=$(od -An -tu1 -j $at -N1 \"$1\")\n"
         "  printf \"\\\\$(printf %03o $((byte ^ 255)))\" | "
-        "dd of=\"$1\" bs=1 seek=$at conv=notrunc 2>/dev/null; }\n";
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"before",
-         "for a; do shift; case $a in *.part) part=$a; set -- \"$@\" \"$a.x\";;\n"
-         "  *) set -- \"$@\" \"$a\";; esac; done\n"
-         "\"$REAL_FFMPEG\" \"$@\" || exit $?\n"
-         "[ -z \"$part\" ] || { flip \"$part.x\"; mv \"$part.x\" \"$part\"; }\n"},
-        {"after",
-         "\"$REAL_FFMPEG\" \"$@\" || exit $?\n"
-         "for a; do case $a in *.part) part=$a;; esac; done\n"
-         "[ -z \"$part\" ] || { sleep 0.5; flip \"$part\"; }\n"},
-        {"other samples",
-         "case \"$*\" in *.part*) \"$REAL_FFMPEG\" \"$@\" |\n"
-         "  sed 's/^murmur3=.*/murmur3=0123456789abcdef0123456789abcdef/'; exit;; esac\n"
-         "exec \"$REAL_FFMPEG\" \"$@\"\n"},
+        "dd of=\"$1\" bs=1 seek=$at conv=notrunc 2>/dev/null; }\n"
+        "part=; for a; do case $a in *.part) part=$a;; esac; done\n"
+        "[ -n \"$part\" ] || exec \"$REAL_FFMPEG\" \"$@\"\n";
+    const std::string encode = "\"$REAL_FFMPEG\" \"$@\" || exit $?\n";
+    const std::string doesNotDecode =
+        "coder: conversion failed: the FLAC file does not decode to the source's samples";
+    struct Case {
+        const char* when;
+        std::string body;
+        std::string reason;
+        bool more;  // the decoder may add what stopped it
     };
-    for (const auto& [when, body] : cases) {
-        SCOPED_TRACE(when);
-        const std::string standIn = m_folder.writeScript("ffmpeg", flip + body);
+    const std::vector<Case> cases = {
+        {"before",
+         "for a; do shift; [ \"$a\" = \"$part\" ] && a=$a.x; set -- \"$@\" \"$a\"; done\n" +
+             encode + "flip \"$part.x\"; mv \"$part.x\" \"$part\"\n",
+         doesNotDecode, true},
+        {"after", encode + "sleep 0.5; flip \"$part\"\n", doesNotDecode, false},
+        {"MD5 changed", encode + "flip \"$part\" 30\n", doesNotDecode, false},
+        {"MD5 empty", encode + "dd if=/dev/zero of=\"$part\" bs=1 seek=26 count=16 conv=notrunc\n",
+         "coder: conversion failed: cannot check the FLAC file: it holds no MD5 of its samples",
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.when);
+        const std::string standIn = m_folder.writeScript("ffmpeg", prelude + c.body);
         const std::string output = m_folder.write("out.flac", "");  // the program's reservation
         const ProcessResult result =
             convert(apeFixture("tagged-cover.ape"), {"-c:a", "flac", "-compression_level", "5"},
                     output, standIn);
         EXPECT_EQ(result.exitCode, 1) << result.out;
-        // The decoder stops at the broken frame and says so; otherwise the reason is alone.
-        const std::string reason =
-            "coder: conversion failed: the FLAC file does not decode to the source's samples";
-        EXPECT_TRUE(when == "before" ? startsWith(lastLine(result), reason)
-                                     : lastLine(result) == reason)
+        EXPECT_TRUE(c.more ? startsWith(lastLine(result), c.reason) : lastLine(result) == c.reason)
             << result.out;
         EXPECT_EQ(folderEntries(m_folder.path()), std::vector<std::string>{"ffmpeg"})
             << "neither the output nor its temporary file may be left";
