@@ -43,8 +43,8 @@ struct FileResult {
 //
 // A small state machine driven by the runners' events, with no loop of its own: idle ->
 // converting (each lane: first stage [-> second stage] -> next file) -> idle. A lane is one
-// encoder at a time with its own runners and progress; the window uses one lane, the command
-// line as many as there are cores. cancel() stops every encoder (SIGTERM, SIGKILL after the
+// encoder at a time with its own runners and progress; both front ends run as many lanes as
+// they are told (by default one per core this process may use). cancel() stops every encoder (SIGTERM, SIGKILL after the
 // grace time) and ends the run; what an encoder leaves half-written is removed.
 class ConversionRun : public QObject {
     Q_OBJECT
