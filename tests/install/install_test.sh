@@ -521,8 +521,10 @@ check_library() {
   }
   make_scratch
   local ssh=$scratch/ssh
+  # sshd gives the remote command the login shell in SHELL, and parallel's worker starts each
+  # job with it: the stand-in does the same, also where the test itself runs without SHELL.
   # shellcheck disable=SC2016  # the stand-in's own variables, expanded when it runs
-  printf '%s\n' '#!/bin/sh' 'host=$1' 'shift' '[ "$1" = -- ] && shift' \
+  printf '%s\n' '#!/bin/sh' 'host=$1' 'shift' '[ "$1" = -- ] && shift' 'export SHELL=/bin/sh' \
     "mkdir -p \"$scratch/hosts/\$host\" && cd \"$scratch/hosts/\$host\" || exit 255" \
     'exec sh -c "$*"' >"$ssh"
   chmod +x "$ssh"
