@@ -117,6 +117,10 @@ void fitToSource(ArgumentTranslation& t, const SourceFit& fit, const MediaFacts&
     }
 }
 
+long long littleEndian32(const unsigned char* bytes) {
+    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<long long>(bytes[3]) << 24);
+}
+
 }  // namespace
 
 std::string_view audioFormatEncoder(std::string_view muxer) {
@@ -186,12 +190,14 @@ std::optional<MediaFacts> readOggHead(const std::string& path) {
     if (std::memcmp(head, "OpusHead", 8) == 0) {
         facts.audioCodec = "opus";
         facts.channels = head[9];
-        facts.sampleRate = 48000;  // Opus always decodes at 48 kHz; the header keeps the input's
+        // Opus decodes at 48 kHz whatever it was given; the header keeps the rate the encoder
+        // was fed (0 when unknown), which is the rate that was asked.
+        const long long inputRate = littleEndian32(head + 12);
+        facts.sampleRate = inputRate != 0 ? inputRate : 48000;
     } else if (std::memcmp(head, "\x01vorbis", 7) == 0) {
         facts.audioCodec = "vorbis";
         facts.channels = head[11];
-        facts.sampleRate = head[12] | (head[13] << 8) | (head[14] << 16) |
-                           (static_cast<long long>(head[15]) << 24);
+        facts.sampleRate = littleEndian32(head + 12);
     } else {
         return std::nullopt;
     }

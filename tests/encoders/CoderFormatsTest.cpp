@@ -286,19 +286,40 @@ TEST_F(CoderFormats, EachFormatHoldsTheAskedStreamTheSourcesSamplesTagsAndCover)
     }
 }
 
-TEST_F(CoderFormats, Mp3WithoutARateGetsTheNearestRateTheEncoderTakes) {
-    const std::string source = m_folder.file("tone-96k.wav");
-    const ProcessResult made = runProcess(
-        tool("ffmpeg"),
-        {"-nostdin", "-v", "error", "-i", apeFixture("tone.wav"), "-ar", "96000", source}, {}, 60s);
-    ASSERT_EQ(made.exitCode, 0) << made.err;
-    const std::string output = m_folder.file("out.mp3");
-    const ProcessResult result = convert(source, {"-q:a", "4"}, output);
-    ASSERT_EQ(result.exitCode, 0) << result.out;
-    EXPECT_EQ(countLines(result, "coder: the MP3 encoder does not take 96000 Hz; using 48000 Hz"),
-              1)
-        << result.out;
-    EXPECT_EQ(probe(output).at("sample_rate"), "48000");
+TEST_F(CoderFormats, WithoutARateTheEncoderGetsTheNearestRateItTakes) {
+    struct Case {
+        const char* rate;
+        std::vector<std::string> options;
+        const char* output;
+        const char* note;
+        const char* probed;  // Opus always decodes at 48 kHz, whatever it was fed
+    };
+    const std::vector<Case> cases = {
+        {"96000",
+         {"-q:a", "4"},
+         "out.mp3",
+         "the MP3 encoder does not take 96000 Hz; using 48000 Hz",
+         "48000"},
+        {"22050",
+         {"-c:a", "libopus", "-b:a", "64k"},
+         "out.opus",
+         "the Opus encoder does not take 22050 Hz; using 24000 Hz",
+         "48000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.output);
+        const std::string source = m_folder.file(std::string("tone-") + c.rate + ".wav");
+        const ProcessResult made = runProcess(
+            tool("ffmpeg"),
+            {"-nostdin", "-v", "error", "-i", apeFixture("tone.wav"), "-ar", c.rate, source}, {},
+            60s);
+        ASSERT_EQ(made.exitCode, 0) << made.err;
+        const std::string output = m_folder.file(c.output);
+        const ProcessResult result = convert(source, c.options, output);
+        ASSERT_EQ(result.exitCode, 0) << result.out;
+        EXPECT_EQ(countLines(result, std::string("coder: ") + c.note), 1) << result.out;
+        EXPECT_EQ(probe(output).at("sample_rate"), c.probed);
+    }
 }
 
 TEST_F(CoderFormats, FlacWhoseBytesChangeAfterTheEncoderIsNotPublished) {
