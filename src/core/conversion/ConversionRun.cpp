@@ -594,8 +594,9 @@ void ConversionRun::completeFile(Lane& lane, const DOSOutputs& runner) {
     result.output = lane.command.outputPath;
     result.seconds = static_cast<double>(lane.clock.elapsed()) / 1000.0;
     const bool wroteOutput = isNonEmptyFile(lane.command.outputPath);
-    // A file whose encoder finished just as it was told to stop is complete: it counts.
-    if (runner.exitStatus() == 0 && wroteOutput) {
+    // A file whose encoder finished just as it was told to stop is complete: it counts, unless
+    // what it finished was only the first stage's intermediate.
+    if (runner.exitStatus() == 0 && wroteOutput && lane.command.writesFinalFile) {
         result.status = FileStatus::Converted;
     } else if (!lane.stopReason.isEmpty()) {
         result.status = lane.stopStatus;

@@ -286,6 +286,18 @@ TEST_F(ConversionRunTest, TwoStageFormatsGoThroughTheirOwnIntermediateAndOnlyAft
     EXPECT_EQ(secondStage.count(), 0);
     EXPECT_FALSE(QFile::exists(work + "/tmp.mp4"));
     EXPECT_EQ(outputFolderEntries(), QStringList{"clip-143059.rmvb"});
+
+    // A first stage that answers the stop by finishing well has made only the intermediate:
+    // the file is cancelled, not converted.
+    m_finished.clear();
+    m_queue.append(input("stop-ends-well.avi"));
+    QTimer::singleShot(300, [this] { m_run.cancel(); });
+    runToEnd();
+    ASSERT_EQ(m_finished.size(), 1);
+    EXPECT_EQ(m_finished[0].status, FileStatus::Cancelled);
+    EXPECT_EQ(secondStage.count(), 0);
+    EXPECT_FALSE(QFile::exists(work + "/tmp.mp4"));
+    EXPECT_EQ(outputFolderEntries(), QStringList{"clip-143059.rmvb"});
 }
 
 TEST_F(ConversionRunTest, AFileIsRecordedWithItsEncoderWhileItConvertsAndNotAfter) {
