@@ -83,8 +83,7 @@ int runConvert(const ConvertOptions& options, FILE* out, FILE* err) {
             print(err, QStringLiteral("failed: %1: %2\n").arg(printable(shown), printable(why)));
         }
         for (const QString& warning : gathered.warnings) {
-            print(err, QStringLiteral("vordana: warning: %1\n")
-                           .arg(printable(NativeNames::userPath(warning))));
+            print(err, QStringLiteral("vordana: warning: %1\n").arg(NativeNames::shown(warning)));
         }
     }
     const QStringList inputs = queue.paths();

@@ -81,7 +81,7 @@ void ConvertProgress::onStarted(int lane, const QString& input, const QString& o
     v.busy = true;
     if (m_mode == Mode::Plain) {
         print(QStringLiteral("started: %1 -> %2\n")
-                  .arg(printable(NativeNames::userPath(input)), printable(output)));
+                  .arg(NativeNames::shown(input), printable(output)));
     }
     m_dirty = true;
 }
@@ -101,8 +101,7 @@ void ConvertProgress::onFinished(int lane, const FileResult& result) {
             m_drawnLines = 0;
         }
         print(QStringLiteral("failed: %1: %2\n")
-                  .arg(printable(NativeNames::userPath(result.input)),
-                       printable(NativeNames::userPath(result.reason))));
+                  .arg(NativeNames::shown(result.input), NativeNames::shown(result.reason)));
     }
     if (m_mode == Mode::Plain) {
         print(overallLine() + QLatin1Char('\n'));

@@ -1,11 +1,12 @@
 // The ways files enter the main window's list: the open-file dialog, the folder scan, drops on
 // the list or the drop zone, and a click on the drop zone. All of them end in AddFileRow.
 #include "CCommonDialogs.h"
+#include "ProgressText.h"
 #include "filelist/FileList.h"
 #include "filelist/InputGathering.h"
+#include "filelist/NativeNames.h"
 #include "frmMain.h"
 #include "platform/Prompts.h"
-#include "text/PrintableText.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -108,17 +109,12 @@ void frmMain::AddGathered(const Gathered& gathered) {
     }
     QStringList parts;
     if (!gathered.problems.isEmpty()) {
-        QString text = tr("以下文件无法使用：");
-        for (const auto& [path, reason] : gathered.problems) {
-            text +=
-                QStringLiteral("\n\n") + printable(path) + QLatin1Char('\n') + printable(reason);
-        }
-        parts << text;
+        parts << fileListMessage(tr("以下文件无法使用："), gathered.problems, filesThatFit());
     }
     if (!gathered.warnings.isEmpty()) {
         QString text = tr("注意：");
         for (const QString& warning : gathered.warnings) {
-            text += QStringLiteral("\n") + printable(warning);
+            text += QStringLiteral("\n") + NativeNames::shown(warning);
         }
         parts << text;
     }

@@ -3,6 +3,7 @@
 #include "cue/TrackCut.h"
 #include "filelist/FileList.h"
 #include "filelist/FileQueue.h"
+#include "filelist/NativeNames.h"
 
 FileListModel::FileListModel(FileQueue& queue, QObject* parent)
     : QAbstractTableModel(parent), m_queue(queue) {
@@ -36,8 +37,8 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     const QString& path = m_queue.paths().at(index.row());
     const QString failure = m_queue.failureAt(index.row());
     if (role == Qt::ToolTipRole) {
-        const QString full = track ? track->image : path;
-        return failure.isEmpty() ? full : full + QLatin1Char('\n') + failure;
+        const QString full = NativeNames::shown(track ? track->image : path);
+        return failure.isEmpty() ? full : full + QLatin1Char('\n') + NativeNames::shown(failure);
     }
     if (index.column() == 0) {
         return track ? track->shortLabel() : path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);

@@ -1,11 +1,13 @@
 #include "InstanceChannel.h"
 
+#include "filelist/NativeNames.h"
 #include "text/PrintableText.h"
 
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QLocalSocket>
 #include <QThread>
+
+#include <sys/stat.h>
 
 #include <climits>
 #include <cstdio>
@@ -28,11 +30,17 @@ QStringList existingPaths(const QByteArray& message) {
         if (line.isEmpty()) {
             continue;
         }
-        const QString path = QString::fromUtf8(line);
         if (line.size() >= PATH_MAX) {
             note(QStringLiteral("a handed-over path of %1 bytes was dropped").arg(line.size()));
-        } else if (!QFileInfo::exists(path)) {
-            note(QStringLiteral("a handed-over path was dropped, nothing is there: %1").arg(path));
+            continue;
+        }
+        // The sender's aliases go when it ends: a name that is not UTF-8 gets one of ours.
+        struct stat st {};
+        const QString path =
+            ::stat(line.constData(), &st) == 0 ? NativeNames::pathFor(line) : QString();
+        if (path.isEmpty()) {
+            note(QStringLiteral("a handed-over path was dropped, nothing is there: %1")
+                     .arg(NativeNames::readableName(line)));
         } else {
             paths << path;
         }
@@ -89,8 +97,9 @@ bool InstanceChannel::handOver(const QString& socketPath, const QStringList& pat
     }
     QByteArray message;
     for (const QString& path : paths) {
-        if (!path.contains(QLatin1Char('\n'))) {
-            message += path.toUtf8() + kEnd;
+        const QByteArray bytes = NativeNames::nativePath(path);
+        if (!bytes.contains('\n')) {
+            message += bytes + kEnd;
         }
     }
     message += kEnd;

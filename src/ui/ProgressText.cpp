@@ -1,5 +1,6 @@
 #include "ProgressText.h"
 
+#include "filelist/NativeNames.h"
 #include "text/PrintableText.h"
 
 #include <QCoreApplication>
@@ -10,7 +11,7 @@ namespace {
 constexpr qsizetype kLongestLine = 200;
 
 QString shortened(const QString& text) {
-    const QString shown = printable(text);
+    const QString shown = NativeNames::shown(text);
     if (shown.size() <= kLongestLine) {
         return shown;
     }
@@ -52,26 +53,29 @@ QString runShareLabel(double share) {
         .arg(static_cast<int>(share * 100.0));
 }
 
-QString failureMessage(const QList<FileResult>& results, int maxFiles) {
-    QString text = QCoreApplication::translate("ProgressText", "以下文件转换失败：");
-    int listed = 0;
-    int more = 0;
-    for (const FileResult& result : results) {
-        if (result.converted()) {
-            continue;
-        }
-        if (listed == maxFiles) {
-            ++more;
-            continue;
-        }
-        ++listed;
-        text += QStringLiteral("\n\n") + shortened(result.input) + QLatin1Char('\n') +
-                shortened(result.reason);
+QString fileListMessage(const QString& title, const QList<QPair<QString, QString>>& files,
+                        int maxFiles) {
+    QString text = title;
+    for (qsizetype i = 0; i < qMin<qsizetype>(files.size(), maxFiles); ++i) {
+        text += QStringLiteral("\n\n") + shortened(files.at(i).first) + QLatin1Char('\n') +
+                shortened(files.at(i).second);
     }
-    if (more > 0) {
+    if (files.size() > maxFiles) {
         //: %1 is a number of files
-        text += QStringLiteral("\n\n") +
-                QCoreApplication::translate("ProgressText", "……还有 %1 个文件").arg(more);
+        text +=
+            QStringLiteral("\n\n") + QCoreApplication::translate("ProgressText", "……还有 %1 个文件")
+                                         .arg(files.size() - maxFiles);
     }
     return text;
+}
+
+QString failureMessage(const QList<FileResult>& results, int maxFiles) {
+    QList<QPair<QString, QString>> failed;
+    for (const FileResult& result : results) {
+        if (!result.converted()) {
+            failed.append({result.input, result.reason});
+        }
+    }
+    return fileListMessage(QCoreApplication::translate("ProgressText", "以下文件转换失败："),
+                           failed, maxFiles);
 }

@@ -19,6 +19,11 @@ double barWidthTwips(const ProgressReport& report);
 // The label while several files convert at once: the whole run's share, "总进度 37%".
 QString runShareLabel(double share);
 
+// `title` and, for each file, its name and a reason (the user's own path, control characters
+// shown as escapes, very long texts cut in the middle). At most `maxFiles` are listed, so the box
+// still fits the screen; a line says how many more there are.
+QString fileListMessage(const QString& title, const QList<QPair<QString, QString>>& files,
+                        int maxFiles);
 // The message at the end of a run with failures: "以下文件转换失败：" and, for each file that did
 // not convert, its name and reason (control characters shown as escapes, very long texts cut in
 // the middle). At most `maxFiles` are listed, so the box still fits the screen; a line says how

@@ -596,13 +596,16 @@ void frmMain::finishRun() {
     showProgress(ProgressReport{});
     showLabel(failed == 0 ? QStringLiteral("Done.") : tr("部分文件转换失败"));
     if (failed > 0) {
-        // Each file takes three lines of the box; it must still fit the screen.
-        const QScreen* screen = this->screen();
-        const int lines =
-            screen ? screen->availableGeometry().height() / fontMetrics().height() : 30;
-        prompts.message(failureMessage(run().results(), qMax(3, lines / 3 - 3)), tr("转换"),
+        prompts.message(failureMessage(run().results(), filesThatFit()), tr("转换"),
                         Prompts::Icon::Exclamation);
     }
+}
+
+int frmMain::filesThatFit() const {
+    // Each file takes three lines of the box.
+    const QScreen* screen = this->screen();
+    const int lines = screen ? screen->availableGeometry().height() / fontMetrics().height() : 30;
+    return qMax(3, lines / 3 - 3);
 }
 
 void frmMain::showStopped() {

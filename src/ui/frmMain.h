@@ -150,6 +150,8 @@ private:
     void onRunFinished();
     void restoreControls();
     void showStopped();
+    // How many files a list of files with reasons may name and the box still fit the screen.
+    int filesThatFit() const;
     void finishRun();
     void Form_Unload();
     int selectedIndex(const QComboBox* box) const;

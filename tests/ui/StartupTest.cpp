@@ -12,13 +12,16 @@
 #include <QValidator>
 
 #include "InstanceChannel.h"
+#include "filelist/NativeNames.h"
 #include "frmMenu.h"
 #include "platform/PrivateTempFolder.h"
 #include "platform/SingleInstance.h"
 
 #include <QElapsedTimer>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -322,12 +325,21 @@ TEST_F(StartupTest, FilesNamedOnTheCommandLineComeInAndASecondStartHandsItsOverT
     const QProcessEnvironment environment = windowEnvironment();
     second.setProcessEnvironment(environment);
     second.setWorkingDirectory(music.path());
-    // What names nothing, or is longer than any path can be, is dropped by the window.
-    second.start(program.path() + "/vordana",
-                 {"single.wav", music.path() + "/album", "gone.ape", "/" + QString(100000, 'x')});
+    // What names nothing, or is longer than any path can be, is dropped by the window. A GBK
+    // name (not UTF-8) reaches the window through an alias of the window's own, which stays
+    // when the second start has ended.
+    const QByteArray gbk = QFile::encodeName(music.path()) + "/gbk-\xd4\xc2\xc1\xc1.ape";
+    ASSERT_EQ(::close(::open(gbk.constData(), O_WRONLY | O_CREAT, 0600)), 0);
+    second.start("/bin/sh", {"-c", R"sh(exec "$0" "$@" "$(printf 'gbk-\324\302\301\301.ape')")sh",
+                             program.path() + "/vordana", "single.wav", music.path() + "/album",
+                             "gone.ape", "/" + QString(100000, 'x')});
     ASSERT_TRUE(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 20000));
     EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
-    EXPECT_EQ(received, (QStringList{music.path() + "/single.wav", music.path() + "/album"}));
+    ASSERT_EQ(received.size(), 3) << received.join(", ").toStdString();
+    EXPECT_EQ(received.mid(0, 2),
+              (QStringList{music.path() + "/single.wav", music.path() + "/album"}));
+    EXPECT_TRUE(QFileInfo::exists(received.at(2))) << received.at(2).toStdString();
+    EXPECT_EQ(NativeNames::userPath(received.at(2)), music.path() + "/gbk-月亮.ape");
 }
 
 TEST_F(StartupTest, WithoutADisplayOrWithAnUnknownOptionTheProgramSaysSoAndEnds) {

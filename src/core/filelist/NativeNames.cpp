@@ -2,6 +2,7 @@
 
 #include "platform/PrivateTempFolder.h"
 #include "platform/RunRecords.h"
+#include "text/PrintableText.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,9 +18,16 @@ namespace NativeNames {
 
 namespace {
 
-// Alias n (counted from 1) and the path its user gave, readable.
-QList<std::pair<QString, QString>>& aliases() {
-    static QList<std::pair<QString, QString>> made;
+// Alias n (counted from 1): its path, the path its user gave made readable, and that path's
+// bytes.
+struct Alias {
+    QString alias;
+    QString user;
+    QByteArray native;
+};
+
+QList<Alias>& aliases() {
+    static QList<Alias> made;
     return made;
 }
 
@@ -88,7 +96,7 @@ QString pathFor(const QByteArray& nativePath) {
     if (::symlink(target.constData(), QFile::encodeName(alias).constData()) != 0) {
         return QString();
     }
-    aliases().append({alias, readablePath(target)});
+    aliases().append({alias, readablePath(target), target});
     return alias;
 }
 
@@ -105,7 +113,7 @@ QString userPath(const QString& text) {
         if (index < 1 || index > aliases().size()) {
             continue;
         }
-        const auto& [alias, user] = aliases().at(index - 1);
+        const auto& [alias, user, native] = aliases().at(index - 1);
         const qsizetype start = at - alias.indexOf(marker);
         if (start >= copied && QStringView(text).mid(start).startsWith(alias)) {
             shown += text.mid(copied, start - copied) + user;
@@ -113,6 +121,19 @@ QString userPath(const QString& text) {
         }
     }
     return copied == 0 ? text : shown + text.mid(copied);
+}
+
+QString shown(const QString& text) {
+    return printable(userPath(text));
+}
+
+QByteArray nativePath(const QString& path) {
+    for (const Alias& made : std::as_const(aliases())) {
+        if (made.alias == path) {
+            return made.native;
+        }
+    }
+    return QFile::encodeName(path);
 }
 
 QStringList argumentsOf(int argc, char** argv) {

@@ -20,6 +20,13 @@ QString pathFor(const QByteArray& nativePath);
 // it replaced by the absolute path it stands for, each name made readable.
 QString userPath(const QString& text);
 
+// The bytes of the file `path` names: for an alias made by pathFor(), the path it stands for;
+// anything else as the system takes it.
+QByteArray nativePath(const QString& path);
+
+// userPath() of `text`, made safe to show (PrintableText): how messages name a user's file.
+QString shown(const QString& text);
+
 // A readable form of name bytes: UTF-8 when they are; else GB18030 when they are valid GB18030
 // (which takes in GBK); else UTF-8 with the bad bytes replaced.
 QString readableName(const QByteArray& nameBytes);
