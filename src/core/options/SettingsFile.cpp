@@ -14,22 +14,6 @@
 
 namespace {
 
-bool writeFully(int fd, const QByteArray& content) {
-    qsizetype done = 0;
-    while (done < content.size()) {
-        const ssize_t n =
-            ::write(fd, content.constData() + done, static_cast<size_t>(content.size() - done));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            return false;
-        }
-        done += n;
-    }
-    return true;
-}
-
 // A new file beside `path` that nobody else can have opened: created exclusively, not through
 // a link. Its descriptor, or -1 with errno set.
 int createTemporary(const QString& path, QByteArray& temporary) {

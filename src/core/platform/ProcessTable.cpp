@@ -24,7 +24,7 @@ std::string readSmallFile(const std::string& path) {
     if (fd < 0) {
         return {};
     }
-    std::array<char, 512> buffer{};
+    std::array<char, 1024> buffer{};
     const ssize_t n = ::read(fd, buffer.data(), buffer.size());
     ::close(fd);
     return n > 0 ? std::string(buffer.data(), static_cast<size_t>(n)) : std::string();
@@ -35,11 +35,12 @@ struct Entry {
     pid_t parent = 0;
     pid_t group = 0;
     char state = '?';
+    unsigned long long startTime = 0;
     std::string comm;
 };
 
-// /proc/<pid>/stat: "pid (comm) state ppid pgrp ...". The command name may hold blanks and
-// parentheses, so the fields after it are found from the last ')'.
+// /proc/<pid>/stat: "pid (comm) state ppid pgrp ... starttime ...". The command name may hold
+// blanks and parentheses, so the fields after it are found from the last ')'.
 bool readEntry(pid_t pid, Entry* entry) {
     const std::string stat = readSmallFile("/proc/" + std::to_string(pid) + "/stat");
     const size_t open = stat.find('(');
@@ -54,6 +55,10 @@ bool readEntry(pid_t pid, Entry* entry) {
     const char* rest = stat.c_str() + close + 3;
     entry->parent = static_cast<pid_t>(std::strtol(rest, &end, 10));
     entry->group = static_cast<pid_t>(std::strtol(end, &end, 10));
+    // Fields 6 to 21, then the start time.
+    for (int field = 6; field <= 22; ++field) {
+        entry->startTime = std::strtoull(end, &end, 10);
+    }
     return true;
 }
 
@@ -77,8 +82,12 @@ std::vector<Entry> snapshot() {
     return entries;
 }
 
+bool hasEnded(char state) {
+    return state == 'Z' || state == 'X' || state == 'x';
+}
+
 bool hasEnded(const Entry& entry) {
-    return entry.state == 'Z' || entry.state == 'X' || entry.state == 'x';
+    return hasEnded(entry.state);
 }
 
 bool equalsIgnoringCase(const std::string& a, const std::string& b) {
@@ -169,6 +178,14 @@ void reapAdoptedMembers(pid_t group) {
             ::waitpid(entry.pid, &status, WNOHANG);
         }
     }
+}
+
+std::optional<ProcessStart> startOf(pid_t pid) {
+    Entry entry;
+    if (pid <= 0 || !readEntry(pid, &entry)) {
+        return std::nullopt;
+    }
+    return ProcessStart{entry.startTime, hasEnded(entry)};
 }
 
 }  // namespace ProcessTable

@@ -1,6 +1,8 @@
 #include "platform/RunRecords.h"
 
 #include "platform/PrivateTempFolder.h"
+#include "platform/ProcessTable.h"
+#include "platform/UserFile.h"
 
 #include <QFile>
 #include <QSet>
@@ -21,32 +23,6 @@ namespace RunRecords {
 namespace {
 
 const QByteArray kTempRoot = QByteArrayLiteral("/tmp");
-
-// The state letter and start time of process `pid`, from /proc/<pid>/stat.
-std::optional<std::pair<char, qulonglong>> statOf(pid_t pid) {
-    const QByteArray path = "/proc/" + QByteArray::number(pid) + "/stat";
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return std::nullopt;
-    }
-    char buffer[1024];
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    ::close(fd);
-    if (got <= 0) {
-        return std::nullopt;
-    }
-    // The command name in parentheses may hold blanks and parentheses: fields count from the
-    // last ')'. The state is field 3, the start time field 22.
-    const QByteArray text(buffer, got);
-    const qsizetype close = text.lastIndexOf(')');
-    const QList<QByteArray> fields = text.mid(close + 2).split(' ');
-    bool ok = false;
-    const qulonglong start = fields.size() > 19 ? fields.at(19).toULongLong(&ok) : 0;
-    if (close < 0 || !ok || fields.at(0).isEmpty()) {
-        return std::nullopt;
-    }
-    return std::make_pair(fields.at(0).at(0), start);
-}
 
 QList<QByteArray> namesIn(const QByteArray& folder) {
     QList<QByteArray> names;
@@ -121,8 +97,11 @@ Recorded readRecord(const QByteArray& file, const ProcessId& owner) {
     if (!in.open(QIODevice::ReadOnly)) {
         return record;
     }
-    // A record cut short (the power went while it was written) names less, never wrong.
-    for (const QByteArray& line : in.read(64 * 1024).split('\n')) {
+    // A record cut short (the power went while it was written) names less, never wrong: only
+    // whole lines count, and each line the record writes ends with its newline.
+    QList<QByteArray> lines = in.read(64 * 1024).split('\n');
+    lines.removeLast();
+    for (const QByteArray& line : std::as_const(lines)) {
         const QList<QByteArray> fields = line.split(' ');
         if (fields.size() == 5 && fields.at(0) == "reserved") {
             record.reserved = {QByteArray::fromHex(fields.at(3)), QByteArray::fromHex(fields.at(4)),
@@ -239,8 +218,8 @@ void sweepAtExitNow() {
 }  // namespace
 
 ProcessId processId(pid_t pid) {
-    const auto stat = statOf(pid);
-    return stat ? ProcessId{pid, stat->second} : ProcessId{};
+    const auto process = ProcessTable::startOf(pid);
+    return process ? ProcessId{pid, process->startTime} : ProcessId{};
 }
 
 ProcessId self() {
@@ -249,8 +228,8 @@ ProcessId self() {
 }
 
 bool isAlive(const ProcessId& process) {
-    const auto stat = process.pid > 0 ? statOf(process.pid) : std::nullopt;
-    return stat && stat->second == process.startTime && stat->first != 'Z' && stat->first != 'X';
+    const auto now = ProcessTable::startOf(process.pid);
+    return now && now->startTime == process.startTime && !now->ended;
 }
 
 QString tagOf(const ProcessId& process) {
@@ -329,14 +308,7 @@ void Record::write() {
     if (fd < 0) {
         return;
     }
-    for (qsizetype done = 0; done < text.size();) {
-        const ssize_t wrote =
-            ::write(fd, text.constData() + done, static_cast<size_t>(text.size() - done));
-        if (wrote <= 0 && errno != EINTR) {
-            break;
-        }
-        done += wrote > 0 ? wrote : 0;
-    }
+    writeFully(fd, text);
     ::close(fd);
 }
 

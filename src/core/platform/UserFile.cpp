@@ -129,3 +129,19 @@ std::optional<QByteArray> UserFile::readAt(qint64 offset, qint64 length) {
     }
     return bytes;
 }
+
+bool writeFully(int fd, const QByteArray& content) {
+    for (qsizetype done = 0; done < content.size();) {
+        const ssize_t wrote =
+            ::write(fd, content.constData() + done, static_cast<size_t>(content.size() - done));
+        if (wrote < 0 && errno == EINTR) {
+            continue;
+        }
+        if (wrote <= 0) {
+            errno = wrote == 0 ? EIO : errno;
+            return false;
+        }
+        done += wrote;
+    }
+    return true;
+}

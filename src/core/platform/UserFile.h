@@ -46,3 +46,7 @@ private:
     qint64 m_size = 0;
     QString m_error;
 };
+
+// Writes the whole of `content` to `fd`, going on after an interrupted or short write; false
+// (errno set) when the system refuses.
+bool writeFully(int fd, const QByteArray& content);

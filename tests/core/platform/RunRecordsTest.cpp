@@ -87,7 +87,7 @@ Leftovers leaveBehind(const QString& privateFolder, const QString& outputFolder,
 
 TEST(RunRecordsTest, WhatDeadOwnersLeftGoesAndNothingElse) {
     enum class Owner { Ended, Self, EndedWithLiveEncoder };
-    enum class Since { Untouched, UserWroteIntoIt, ReplacedByAnotherFile };
+    enum class Since { Untouched, UserWroteIntoIt, ReplacedByAnotherFile, RecordCutShort };
     const struct {
         const char* name;
         Owner owner;
@@ -100,6 +100,7 @@ TEST(RunRecordsTest, WhatDeadOwnersLeftGoesAndNothingElse) {
         {"encoder still at work", Owner::EndedWithLiveEncoder, Since::Untouched, false, false},
         {"user's file under the name", Owner::Ended, Since::UserWroteIntoIt, false, true},
         {"another inode", Owner::Ended, Since::ReplacedByAnotherFile, false, true},
+        {"record cut in a path", Owner::Ended, Since::RecordCutShort, false, true},
     };
     for (const auto& c : cases) {
         QTemporaryDir privateFolder;
@@ -115,6 +116,13 @@ TEST(RunRecordsTest, WhatDeadOwnersLeftGoesAndNothingElse) {
             QFile::remove(left.reserved);
             writeFile(out.path() + "/elsewhere.mp3", {});  // the old inode stays taken
             writeFile(left.reserved, {});
+        } else if (c.since == Since::RecordCutShort) {
+            // The power went while the partial file's name was written: what is there names
+            // ".song_1.mp3", a file of the user's.
+            QFile record(left.record);
+            ASSERT_TRUE(record.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(record.resize(record.size() - 1 - QByteArray(".part").toHex().size()));
+            writeFile(out.path() + "/.song_1.mp3", "the user's hidden file");
         }
 
         RunRecords::removeLeftovers(privateFolder.path());
@@ -125,6 +133,8 @@ TEST(RunRecordsTest, WhatDeadOwnersLeftGoesAndNothingElse) {
         EXPECT_NE(QFileInfo::exists(left.names), c.foldersGo) << c.name;
         EXPECT_NE(QFileInfo::exists(left.record), c.foldersGo) << c.name;
         EXPECT_TRUE(QFileInfo::exists(out.path() + "/input.ape")) << "links are never followed";
+        EXPECT_EQ(QFileInfo::exists(out.path() + "/.song_1.mp3"), c.since == Since::RecordCutShort)
+            << c.name;
         if (encoder > 0) {
             ::kill(encoder, SIGKILL);
             ::waitpid(encoder, nullptr, 0);
