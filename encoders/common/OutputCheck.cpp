@@ -1,5 +1,6 @@
 #include "OutputCheck.h"
 
+#include "CheckedIo.h"
 #include "MpegAudio.h"
 
 #include <fcntl.h>
@@ -14,23 +15,6 @@
 namespace {
 
 using Verdict = OutputCheckResult::Verdict;
-
-// An open file's descriptor, closed on scope exit.
-class FileHandle {
-public:
-    explicit FileHandle(int fd) : m_fd(fd) {}
-    ~FileHandle() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // Reads up to `count` bytes at `offset`; fewer only at the end of the file. nullopt on error.
 std::optional<std::vector<unsigned char>> readAt(int fd, off_t offset, std::size_t count) {
@@ -134,7 +118,7 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 30> kMuxers 
 
 OutputCheckResult checkOutputFile(const std::string& path, std::string_view muxer,
                                   const StreamExpectation& expected) {
-    const FileHandle file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+    const Descriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
     struct stat info {};
     if (file.fd() < 0 || ::fstat(file.fd(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return {Verdict::Missing, "no output file was written"};

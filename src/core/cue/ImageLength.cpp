@@ -1,7 +1,8 @@
 #include "cue/ImageLength.h"
 
+#include "platform/UserFile.h"
+
 #include <QByteArray>
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -79,16 +80,15 @@ ImageLength ImageLength::of(const QString& path) {
     const QFileInfo info(path);
     const qint64 size = info.isFile() ? info.size() : 0;  // no waiting on a FIFO
     if (info.suffix().compare(QLatin1StringView("ape"), Qt::CaseInsensitive) == 0 && size > 0) {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly)) {
-            QByteArray head = file.read(kHeadBytes);
-            const qint64 skip = id3v2Size(head);
-            if (skip > 0 && file.seek(skip)) {
-                head = file.read(kHeadBytes);
-            }
-            if (const std::optional<double> seconds = monkeysAudioSeconds(head)) {
-                return {*seconds, true};
-            }
+        UserFile file(path);
+        std::optional<QByteArray> head = file.readAll(kHeadBytes);
+        const qint64 skip = head ? id3v2Size(*head) : 0;
+        if (skip > 0 && skip < file.size()) {
+            head = file.readAt(skip, qMin<qint64>(kHeadBytes, file.size() - skip));
+        }
+        if (const std::optional<double> seconds =
+                head ? monkeysAudioSeconds(*head) : std::nullopt) {
+            return {*seconds, true};
         }
     }
     if (info.suffix().compare(QLatin1StringView("wav"), Qt::CaseInsensitive) == 0) {

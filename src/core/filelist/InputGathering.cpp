@@ -224,8 +224,9 @@ Gathered gatherFolder(const QString& folder, const GatherOptions& options) {
         for (FileQueue::Item& item : gathered.items) {
             const QString source = item.track ? item.track->image : item.path;
             const QString relative = above.relativeFilePath(QFileInfo(source).absolutePath());
-            item.subfolder =
-                relative.startsWith(QLatin1String("..")) ? QFileInfo(folder).fileName() : relative;
+            const bool outside =
+                relative == QLatin1String("..") || relative.startsWith(QLatin1String("../"));
+            item.subfolder = outside ? QFileInfo(folder).fileName() : relative;
         }
     }
     return gathered;
